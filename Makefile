@@ -1,0 +1,53 @@
+# Set-up and everyday commands. `make demo` runs the main job on the example, `make test`
+# runs every test, plainly and again under AddressSanitizer and UndefinedBehaviorSanitizer.
+
+BUILD_DIR ?= build
+ASAN_DIR ?= build-asan
+DEMO_DIR ?= out
+
+DEB_PACKAGES := build-essential cmake ninja-build libboost-serialization-dev libboost-dev \
+                qt6-base-dev qt6-charts-dev libgtest-dev libbenchmark-dev
+
+.PHONY: all deps configure build test test-plain test-asan demo bench clean
+
+all: build
+
+deps:
+	@missing=""; \
+	for p in $(DEB_PACKAGES); do dpkg -s $$p >/dev/null 2>&1 || missing="$$missing $$p"; done; \
+	if [ -n "$$missing" ]; then \
+		sudo=""; [ "$$(id -u)" -eq 0 ] || sudo=sudo; \
+		echo "Installing:$$missing"; \
+		export DEBIAN_FRONTEND=noninteractive; \
+		$$sudo apt-get install -y -q $$missing || \
+			{ $$sudo apt-get update -q && $$sudo apt-get install -y -q $$missing; }; \
+	fi
+
+$(BUILD_DIR)/build.ninja: | deps
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+build: deps $(BUILD_DIR)/build.ninja
+	cmake --build $(BUILD_DIR)
+
+test: test-plain test-asan
+
+test-plain: build
+	ctest --test-dir $(BUILD_DIR) --output-on-failure
+
+test-asan: deps
+	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARLO_SANITIZE=ON \
+		-DTARLO_BENCH=OFF
+	cmake --build $(ASAN_DIR)
+	ctest --test-dir $(ASAN_DIR) --output-on-failure
+
+demo: build
+	@mkdir -p $(DEMO_DIR)
+	$(BUILD_DIR)/tarlo traffic generate $(DEMO_DIR)/demo.cas --format castor --hours 1 \
+		--flow 600 --lanes-pos 2 --lanes-neg 1 --truck-share 0.15 --seed 1
+	$(BUILD_DIR)/tarlo traffic info $(DEMO_DIR)/demo.cas --format castor
+
+bench: build
+	$(BUILD_DIR)/bench/tarlo_bench
+
+clean:
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(DEMO_DIR)

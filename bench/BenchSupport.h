@@ -1,0 +1,72 @@
+#pragma once
+
+#include "project/settings/CSettings.h"
+#include "trafficfiles/FileHandler.h"
+#include "trafficfiles/TrafficGenerator.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace tarlo::bench {
+
+// Peak resident memory of the process in bytes: VmHWM from /proc/self/status, or the
+// maximum resident set size from getrusage where there is no /proc.
+inline double peakResidentBytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stod(line.substr(6)) * 1024.0; // reported in kB
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) * 1024.0; // kilobytes on Linux
+}
+
+// A directory of its own under the system's temporary folder, removed with the object;
+// `tag` keeps the directories of one process apart.
+class TempDirectory {
+public:
+    explicit TempDirectory(const std::string& tag)
+        : m_Path(std::filesystem::temp_directory_path() /
+                 ("tarlo-bench-" + tag + "-" + std::to_string(::getpid()))) {
+        std::filesystem::create_directories(m_Path);
+    }
+    ~TempDirectory() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_Path, ec);
+    }
+    TempDirectory(const TempDirectory&) = delete;
+    TempDirectory& operator=(const TempDirectory&) = delete;
+
+    const std::filesystem::path& path() const { return m_Path; }
+
+private:
+    std::filesystem::path m_Path;
+};
+
+// Writes `vehicles` vehicles of synthetic traffic (two lanes in direction 1, one in
+// direction 2, 15 % trucks) in the format to `directory`/`name`; returns the file's path.
+inline std::string generateTrafficFile(const std::filesystem::path& directory,
+                                       const std::string& name, std::uint64_t vehicles,
+                                       int format = FORMAT_CASTOR, std::uint64_t seed = 1) {
+    const CSettings settings;
+    TrafficGenerator::Options options;
+    if (format == FORMAT_SAFT) {
+        options.lanesPos = 1;
+        options.lanesNeg = 0;
+        options.head = 20005;
+    }
+    options.seed = seed;
+    options.maxVehicles = vehicles;
+    options.endTime = 2.0e9; // within the 100 years a record can hold
+    const std::string path = (directory / name).string();
+    auto writer = makeFileHandler(format, settings, 0, "", path);
+    TrafficGenerator generator(settings, options);
+    generator.writeAll(*writer);
+    return path;
+}
+
+} // namespace tarlo::bench

@@ -1,0 +1,38 @@
+#pragma once
+
+#include "cli/Arguments.h"
+
+#include <functional>
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+namespace tarlo {
+class CSettings;
+class Host;
+} // namespace tarlo
+
+namespace tarlo::cli {
+
+// What a command works with once its arguments have been accepted.
+struct CommandContext {
+    const CSettings& settings;
+    Host& host;
+    std::ostream& out;
+    std::ostream& err;
+};
+
+// A command whose arguments have been checked, ready to run; returns the exit code.
+using Runner = std::function<int(CommandContext&)>;
+
+struct Command {
+    std::string name;     // the words that select it, e.g. "traffic info"
+    std::string synopsis; // one line of usage after the name
+    std::string summary;  // what it does, in a few words
+    std::string help;     // the full text of --help
+    std::vector<OptionSpec> options;
+    // Checks the arguments (throwing UsageError) before any settings or file is touched.
+    Runner (*prepare)(const Arguments& args);
+};
+
+} // namespace tarlo::cli

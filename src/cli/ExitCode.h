@@ -1,0 +1,13 @@
+#pragma once
+
+namespace tarlo::cli {
+
+// What the `tarlo` command returns to the shell.
+enum ExitCode : int {
+    EXIT_OK = 0,
+    EXIT_FAILED = 1,    // validation or run set-up failed
+    EXIT_USAGE = 2,     // the command line is wrong
+    EXIT_FILE_ERROR = 3 // a file cannot be read or written
+};
+
+} // namespace tarlo::cli

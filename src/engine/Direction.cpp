@@ -1,0 +1,56 @@
+#include "engine/Direction.h"
+
+namespace tarlo {
+
+void Direction::init(const CSettings& settings, int firstLaneIndex,
+                     const std::vector<double>& laneLengths) {
+    noLanes = static_cast<int>(laneLengths.size());
+    lanes.clear();
+    lanes.reserve(laneLengths.size());
+    for (int i = 0; i < noLanes; ++i)
+        lanes.emplace_back(settings, firstLaneIndex + i, laneLengths[i], timeStep, positive,
+                           allowLaneChanging);
+
+    // Array index i + 1 is further outside in the positive direction and further inside in
+    // the negative one; the outside lane is on the left when driving on the right.
+    const bool higherIsLeft = driveOnRight == positive;
+    for (int i = 0; i < noLanes; ++i) {
+        Lane* lower = i > 0 ? &lanes[i - 1] : nullptr;
+        Lane* higher = i + 1 < noLanes ? &lanes[i + 1] : nullptr;
+        lanes[i].leftLane = higherIsLeft ? higher : lower;
+        lanes[i].rightLane = higherIsLeft ? lower : higher;
+    }
+}
+
+bool Direction::update(double t) {
+    for (Lane& lane : lanes) {
+        lane.time = t;
+        if (!lane.finished())
+            lane.computeAccelerations();
+    }
+    bool finished = true;
+    for (Lane& lane : lanes)
+        finished = lane.move() && finished;
+    return finished;
+}
+
+void Direction::appendVehicles(std::vector<std::vector<Vehicle*>>& snapshot) const {
+    for (const Lane& lane : lanes) {
+        std::vector<Vehicle*>& copy = snapshot.emplace_back();
+        copy.reserve(lane.vehicles.size());
+        for (const auto& vehicle : lane.vehicles) {
+            if (!positive)
+                vehicle->globalPosition = length - vehicle->position;
+            copy.push_back(vehicle.get());
+        }
+    }
+}
+
+void Direction::clear() {
+    for (Lane& lane : lanes)
+        lane.clear();
+    lanes.clear();
+    noLanes = 0;
+}
+
+} // namespace tarlo

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "engine/Vehicle.h"
+
+#include <memory>
+#include <vector>
+
+namespace tarlo {
+
+class CSettings;
+
+// One lane of one direction. It owns its vehicles, ordered front first (index 0 is the
+// furthest along), and moves them each step.
+class Lane {
+public:
+    Lane(const CSettings& settings, int index, double length, double timeStep, bool positive,
+         bool allowLaneChanging);
+    Lane(Lane&&) = default;
+    Lane& operator=(Lane&&) = default;
+
+    // Accelerations of every occupant from the back to the front, each behind its leader.
+    void computeAccelerations();
+    // Moves every occupant and removes the front one once it has passed the road end by
+    // more than 10 m (at most one per step). Returns whether the lane is finished.
+    bool move();
+    // Takes a released vehicle at the back of the lane.
+    void appendVehicle(std::unique_ptr<Vehicle> vehicle);
+    void insertVehicle(std::size_t index, std::unique_ptr<Vehicle> vehicle);
+    void clear();
+
+    // A lane is finished when it holds no vehicle other than static ones.
+    bool finished() const { return vehicles.size() == static_cast<std::size_t>(staticCount); }
+
+    std::vector<std::unique_ptr<Vehicle>> vehicles;
+    double timeStep;
+    int index;
+    double length;
+    double entrySpace;
+    bool allowLaneChanging;
+    bool positive;
+    double time = 0.0;
+    int staticCount = 0;
+    Lane* leftLane = nullptr;
+    Lane* rightLane = nullptr;
+    double bridgeBuffer;
+
+    // Distance beyond the lane end at which a vehicle leaves the road.
+    static constexpr double exitDistance = 10.0;
+};
+
+} // namespace tarlo

@@ -1,0 +1,86 @@
+#pragma once
+
+#include "engine/Direction.h"
+#include "trafficfiles/FileHandler.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tarlo {
+
+class CSettings;
+class CVehicleTypes;
+class Host;
+class Lane;
+class Vehicle;
+
+// The vehicles of every lane, in road lane order. The lists are the caller's; the
+// vehicles stay the road's.
+using LaneSnapshot = std::vector<std::vector<Vehicle*>>;
+
+// Everything that moves during a run: the two directions with their lanes, the queue of
+// vehicles read but not yet released, and the traffic file reader.
+//
+// Road lane numbers run 1..N over the whole road: the positive direction's lanes first,
+// inside lane first; direction lane f of the negative direction is road lane N - f + 1, so
+// the two outside lanes meet in the middle.
+class Road {
+public:
+    Road(const CSettings& settings, Host& host);
+
+    // Opens the traffic file: 101 CASTOR, 100 SAFT, 102 Kirro; any other code opens none.
+    void setupFile(int format, int lanes, const std::string& fileName);
+    // Builds directions and lanes and reads the first block; returns the first arrival time.
+    double init(bool& ok);
+    // Checks the vehicle's lane against the traffic-file and road lanes and maps it to the
+    // road lane number; shows the lane message and returns false on a mismatch.
+    bool prepareVehicle(Vehicle& vehicle);
+    // Releases the pending vehicles whose time has come, strictly in file order.
+    void injectVehicles(double t);
+    // One time step; true when the run is over.
+    bool update(double t);
+    LaneSnapshot getVehicles() const;
+    void clear();
+
+    std::size_t pendingCount() const { return pending.size(); }
+    unsigned lineCount() const { return fileReader ? fileReader->getNoLines() : 0; }
+    const Lane& lane(int roadLane) const { return *lanes[roadLane - 1]; }
+
+    // Copies of the run configuration, set before init.
+    bool constVelocity = false;
+    bool driveOnRight = true;
+    bool allowLaneChanging = true;
+    const CVehicleTypes* vehicleTypes = nullptr;
+    int trafFileLanes = 0;
+    int trafFileLanesPos = 0;
+    int trafFileLanesNeg = 0;
+    double timeStep = 0.0;
+    int noDirections = 2;
+    int noLanes = 0;
+    int noLanesPos = 0;
+    int noLanesNeg = 0;
+    int roadLength = 0;
+
+    int progress = 0;
+    bool endOfFile = false;
+    int releasedCount = 0;
+
+private:
+    void release(std::unique_ptr<Vehicle> vehicle, Lane& lane);
+    void readNext();
+    bool readFirstBlock();
+
+    const CSettings& m_Settings;
+    Host& m_Host;
+    std::string m_FileName;
+    double minEntrySpace;
+    Direction dirPos;
+    Direction dirNeg;
+    std::unique_ptr<FileHandler> fileReader;
+    std::deque<std::unique_ptr<Vehicle>> pending;
+    std::vector<Lane*> lanes;
+};
+
+} // namespace tarlo

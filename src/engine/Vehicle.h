@@ -1,0 +1,83 @@
+#pragma once
+
+#include <memory>
+#include <vector>
+
+namespace tarlo {
+
+class CSettings;
+class CVehicleType;
+class DriverModel;
+
+struct Axle {
+    double position = 0.0; // behind the first axle, m
+    double spacing = 0.0;  // to the next axle, m
+    double weight = 0.0;   // kN
+};
+
+// One simulated road user: the traffic-file record, the state the engine gives it on the
+// road, its classification and its driver.
+class Vehicle {
+public:
+    // Takes the road end buffer, lane-change delay and calendar from the settings.
+    explicit Vehicle(const CSettings& settings);
+    Vehicle(const Vehicle&) = default;
+    Vehicle& operator=(const Vehicle&) = default;
+    virtual ~Vehicle() = default;
+
+    virtual bool isObstacle() const { return false; }
+    // Arrival time stamp in seconds on the working-day calendar.
+    virtual double getTime() const;
+    virtual double acceleration(const Vehicle* leader);
+    virtual double accelerationBehind(const Vehicle& leader);
+    virtual void tickLaneChangeTimer(double dt);
+
+    // Sets the calendar fields of the time stamp from seconds.
+    void setTime(double seconds);
+    // Semi-implicit Euler step with the current acceleration; never moves backwards.
+    void updateKinematics(double dt);
+    // Clears the position state and the lane-change timer before a record is parsed.
+    void resetPositionState();
+
+    const Vehicle* leader = nullptr;
+    std::shared_ptr<DriverModel> driver;
+    bool constVelocity = false;
+    bool driveOnRight = true;
+    bool dirPositive = true;
+    int direction = 1;
+    int lane = 1;
+    int roadLength = 0;
+    double position = 0.0;
+    double previousPosition = 0.0;
+    double globalPosition = 0.0;
+    double gap = 0.0;
+    double speed = 0.0;
+    double accel = 0.0;
+    unsigned serialNo = 0;
+    unsigned head = 0;
+    unsigned year = 0;
+    unsigned month = 0;
+    unsigned day = 0;
+    unsigned hour = 0;
+    unsigned minute = 0;
+    unsigned second = 0;
+    unsigned hundredths = 0;
+    double gvw = 0.0;
+    unsigned auxCode = 0;
+    unsigned noAxles = 2;
+    double length = 0.0;
+    std::vector<Axle> axles = std::vector<Axle>(2);
+    int vehicleClass = 0;
+    unsigned vehicleNo = 0;
+    bool laneChangeAllowed = false;
+    double laneChangeTimer = 0.0;
+    int roadLanes = 0;
+    unsigned roadEndBuffer = 0;
+    double laneChangeDelay = 0.0;
+    unsigned daysPerMonth = 0;
+    unsigned monthsPerYear = 0;
+    // Null until the road classifies the vehicle at release.
+    const CVehicleType* type = nullptr;
+};
+
+} // namespace tarlo

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tarlo {
+
+class CVehicleTypes;
+
+// The project fields that a run set-up reads, with the defaults of a new project.
+struct RunConfiguration {
+    std::string m_FileIn = "Traffic.in";
+    std::string m_MetricsDir = "\\Metrics";
+    bool m_bAutoDir = true;
+    std::uint16_t m_FileType = 101; // CASTOR
+    int m_NoDirections = 2;
+    int m_NoLanes = 3;
+    int m_NoLanesDirPos = 2;
+    int m_NoLanesDirNeg = 1;
+    int m_TrafFileNoLanesDirPos = 1;
+    int m_TrafFileNoLanesDirNeg = 1;
+    double m_SimTimeStep = 0.25;
+    int m_RoadLength = 3000;
+    bool m_AllowLaneChanging = true;
+    bool m_bConstVelocity = false;
+    bool m_DriveOnRight = true;
+    // Null until the project has its vehicle classification.
+    const CVehicleTypes* m_pVehicleTypes = nullptr;
+};
+
+} // namespace tarlo

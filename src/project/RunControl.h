@@ -1,0 +1,135 @@
+#pragma once
+
+#include "engine/Sim.h"
+#include "project/RunConfiguration.h"
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace tarlo {
+
+class CSettings;
+class Host;
+
+// The run commands of a project: validation and set-up, the visible run paced from the
+// user-interface thread's idle processing, the invisible run on a worker thread, pause,
+// single step, stop, time warp and the mute switches, with their enabling rules and the
+// messages they write.
+//
+// A visible run lives on the user-interface thread. An invisible run's set-up, steps and
+// clean-up run on the worker; meanwhile the user-interface thread only reads and clears
+// the atomic flags and measures the elapsed time. Commands are expected to follow the
+// enabling rules below, as the menus do.
+class RunControl {
+public:
+    using DocumentName = std::function<std::string()>;
+    // The project validation; given the settings for its road limits. True: may run.
+    using Validation = std::function<bool(const CSettings&)>;
+
+    RunControl(RunConfiguration& config, Sim& sim, const CSettings& settings, Host& host,
+               DocumentName documentName);
+    // Asks an invisible run to stop and waits for its worker.
+    ~RunControl();
+    RunControl(const RunControl&) = delete;
+    RunControl& operator=(const RunControl&) = delete;
+
+    // Without a validation every project may run.
+    void setValidation(Validation validation) { m_Validation = std::move(validation); }
+
+    // Commands.
+    void runVisible();
+    void runInvisible();
+    void singleStep();
+    void togglePause();
+    void stopSimulation();
+    void speedUp() { changeTimeWarp(m_TimeWarpStep); }
+    void slowDown() { changeTimeWarp(-m_TimeWarpStep); }
+    void changeTimeWarp(double delta);
+    void toggleMuteDetectors();
+    void toggleMuteBridges();
+
+    // The idle call of the user-interface thread, with the current tick.
+    void idleTick(std::uint32_t now);
+    // On the user-interface thread, when the worker's finished notification arrives.
+    void invisibleFinished();
+    // Closing: asks an invisible run to stop and waits for its worker to end.
+    void waitForWorker();
+    // Waits for an invisible run to end on its own (batch runs).
+    void waitForInvisibleRun();
+
+    // The stages of a run.
+    bool validateSimulation();
+    void makeAutoMetricsDir();
+    bool initSimulation();
+    bool startRun();
+    void endSimulation(bool report);
+    void reportProgress();
+    std::string bridgeValuesText() const;
+
+    // Enabling rules of the commands.
+    bool canRunVisible() const { return !m_bRunning || isPausedVisibleRun(); }
+    bool canRunInvisible() const { return !m_bRunning; }
+    bool canSingleStep() const { return canRunVisible(); }
+    bool canPause() const { return isVisibleRunActive(); }
+    const char* pauseMenuText() const { return m_bPaused ? "&Resume\tF9" : "&Pause\tF9"; }
+    bool canChangeSpeed() const { return isVisibleRunActive(); }
+    bool canStop() const { return m_bRunning; }
+    bool canToggleMute() const { return !m_bRunning; }
+    bool isMuteDetectorsChecked() const { return m_bMuteDetectors; }
+    bool isMuteBridgesChecked() const { return m_bMuteBridges; }
+    // Element editing, and creating or opening a document.
+    bool canEditElements() const { return !m_bRunning; }
+    bool canOpenDocument() const { return !m_bInvisibleRun; }
+
+    bool m_bMuteDetectors = false;
+    bool m_bMuteBridges = false;
+    std::atomic<bool> m_bRunning{false};
+    std::atomic<bool> m_bPaused{false};
+    std::atomic<bool> m_bVisibleRun{false};
+    // Clearing it asks the worker to stop after its current step.
+    std::atomic<bool> m_bInvisibleRun{false};
+    double m_TimeWarp = 1.0;
+    double m_MaxTimeWarp = 1000.0;
+    std::uint32_t m_TimeWarpSimStep;
+    double m_TimeWarpStep;
+    std::uint32_t m_StepPeriod = 0;
+    std::uint32_t m_NextStepTick = 0;
+    std::uint32_t m_DisplayPeriod = 50;
+    // Set by the worker's set-up while the idle processing reads them.
+    std::atomic<std::uint32_t> m_NextDisplayTick{0};
+    std::atomic<std::uint32_t> m_StartTick{0};
+    std::uint32_t m_PauseTick = 0;
+    std::atomic<std::uint32_t> m_ElapsedMs{0};
+    std::atomic<double> m_SimTime{0.0};
+    double m_StartTime = 0.0;
+    int m_Progress = 0;
+    int m_LastProgress = 0;
+    LaneSnapshot m_LaneSnapshot;
+    std::thread m_pWorkerThread;
+
+private:
+    bool isVisibleRunActive() const { return m_bRunning && m_bVisibleRun; }
+    bool isPausedVisibleRun() const { return isVisibleRunActive() && m_bPaused; }
+
+    void runWorker(const std::string& documentName);
+    void joinWorker();
+    // One visible step; true when it ended the run.
+    bool takeStep();
+    // Empties the road and the clock after a run, then leaves the running state.
+    void clearRun();
+    std::uint32_t stepPeriod() const;
+    void writeOutput(const std::string& message);
+    void writeOutput(const std::string& documentName, const std::string& message);
+
+    RunConfiguration& m_Config;
+    Sim& m_Sim;
+    const CSettings& m_Settings;
+    Host& m_Host;
+    DocumentName m_DocumentName;
+    Validation m_Validation;
+};
+
+} // namespace tarlo

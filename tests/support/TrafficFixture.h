@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace tarlo::test {
+
+// A vehicle as a CASTOR record states it (file units: 0.1 m/s, 0.1 t, 0.1 m).
+struct CastorRecord {
+    unsigned hour = 0, minute = 0, second = 0, hundredths = 0;
+    unsigned day = 1, month = 1, year = 0;
+    unsigned speedDm = 250; // 25.0 m/s
+    unsigned gvwDt = 150;   // 15.0 t
+    unsigned lengthDm = 40; // 4.0 m
+    unsigned direction = 1, lane = 1;
+};
+
+inline std::string castorLine(const CastorRecord& r) {
+    char text[128];
+    std::snprintf(text, sizeof text, "1001%2u%2u%2u%2u%2u%2u%2u%3u%4u%3u2%1u%1u  0 60 30 60 0",
+                  r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.speedDm,
+                  r.gvwDt, r.lengthDm, r.direction, r.lane);
+    return text;
+}
+
+// A fresh folder under the system temporary folder, removed with the object.
+class TempDir {
+public:
+    explicit TempDir(const std::string& name)
+        : m_Path(std::filesystem::temp_directory_path() /
+                 (name + "-" + std::to_string(::getpid()))) {
+        std::filesystem::remove_all(m_Path);
+        std::filesystem::create_directories(m_Path);
+    }
+    ~TempDir() { std::filesystem::remove_all(m_Path); }
+    std::string file(const std::string& name) const { return (m_Path / name).string(); }
+
+private:
+    std::filesystem::path m_Path;
+};
+
+inline std::string writeCastorFile(const TempDir& dir, const std::string& name,
+                                   const std::vector<CastorRecord>& records) {
+    const std::string path = dir.file(name);
+    std::ofstream out(path, std::ios::binary);
+    for (const CastorRecord& r : records)
+        out << castorLine(r) << "\r\n";
+    return path;
+}
+
+} // namespace tarlo::test
