@@ -34,7 +34,7 @@ bool asksForHelp(const std::vector<std::string>& tokens) {
     return false;
 }
 
-Arguments::Arguments(const std::vector<std::string>& tokens, const std::vector<OptionSpec>& known,
+Arguments::Arguments(const std::vector<std::string>& tokens, const std::vector<std::string>& known,
                      const std::string& command)
     : m_Command(command) {
     bool optionsEnded = false;
@@ -50,20 +50,16 @@ Arguments::Arguments(const std::vector<std::string>& tokens, const std::vector<O
         }
         const std::size_t equals = token.find('=');
         const std::string name = token.substr(0, equals);
-        const auto spec = std::find_if(known.begin(), known.end(),
-                                       [&](const OptionSpec& s) { return "--" + s.name == name; });
-        if (spec == known.end())
+        const std::string option = name.substr(2);
+        if (name.rfind("--", 0) != 0 ||
+            std::find(known.begin(), known.end(), option) == known.end())
             throw error("unknown option " + name);
-        if (m_Values.count(spec->name))
+        if (m_Values.count(option))
             throw error("option " + name + " given twice");
-        if (!spec->takesValue) {
-            if (equals != std::string::npos)
-                throw error("option " + name + " takes no value");
-            m_Values[spec->name] = "";
-        } else if (equals != std::string::npos) {
-            m_Values[spec->name] = token.substr(equals + 1);
+        if (equals != std::string::npos) {
+            m_Values[option] = token.substr(equals + 1);
         } else if (i + 1 < tokens.size()) {
-            m_Values[spec->name] = tokens[++i];
+            m_Values[option] = tokens[++i];
         } else {
             throw error("option " + name + " needs a value");
         }

@@ -10,18 +10,13 @@
 
 namespace tarlo::cli {
 
-// An option a command accepts: "--name VALUE" (or "--name=VALUE") when it takes a value,
-// a bare "--name" when it does not.
-struct OptionSpec {
-    std::string name;
-    bool takesValue = true;
-};
-
 // The arguments of one command split into positional arguments and options. Every
 // malformed use throws UsageError naming the command, so the caller can point at its help.
 class Arguments {
 public:
-    Arguments(const std::vector<std::string>& tokens, const std::vector<OptionSpec>& known,
+    // `known`: the names of the options the command takes, each with a value given as
+    // "--name VALUE" or "--name=VALUE".
+    Arguments(const std::vector<std::string>& tokens, const std::vector<std::string>& known,
               const std::string& command);
 
     const std::vector<std::string>& positional() const { return m_vPositional; }

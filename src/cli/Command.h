@@ -26,11 +26,11 @@ struct CommandContext {
 using Runner = std::function<int(CommandContext&)>;
 
 struct Command {
-    std::string name;     // the words that select it, e.g. "traffic info"
-    std::string synopsis; // one line of usage after the name
-    std::string summary;  // what it does, in a few words
-    std::string help;     // the full text of --help
-    std::vector<OptionSpec> options;
+    std::string name;                 // the words that select it, e.g. "traffic info"
+    std::string synopsis;             // one line of usage after the name
+    std::string summary;              // what it does, in a few words
+    std::string help;                 // the full text of --help
+    std::vector<std::string> options; // names of the options, each taking a value
     // Checks the arguments (throwing UsageError) before any settings or file is touched.
     Runner (*prepare)(const Arguments& args);
 };

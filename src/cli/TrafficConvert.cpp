@@ -102,7 +102,7 @@ Command trafficConvertCommand() {
             "IN OUT --from FORMAT --to FORMAT",
             "rewrite a traffic file in another format",
             HELP,
-            {{"from"}, {"to"}},
+            {"from", "to"},
             prepare};
 }
 

@@ -168,15 +168,8 @@ Command trafficGenerateCommand() {
             "OUT --format FORMAT [--vehicles N | --hours H] [options]",
             "write synthetic traffic",
             HELP,
-            {{"format"},
-             {"vehicles"},
-             {"hours"},
-             {"flow"},
-             {"lanes-pos"},
-             {"lanes-neg"},
-             {"truck-share"},
-             {"seed"},
-             {"start"}},
+            {"format", "vehicles", "hours", "flow", "lanes-pos", "lanes-neg", "truck-share", "seed",
+             "start"},
             prepare};
 }
 
