@@ -25,8 +25,10 @@ void Direction::init(const CSettings& settings, int firstLaneIndex,
 bool Direction::update(double t) {
     for (Lane& lane : lanes) {
         lane.time = t;
-        if (!lane.finished())
+        if (!lane.finished()) {
             lane.computeAccelerations();
+            lane.considerLaneChanges();
+        }
     }
     bool finished = true;
     for (Lane& lane : lanes)

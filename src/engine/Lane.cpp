@@ -1,5 +1,6 @@
 #include "engine/Lane.h"
 
+#include "detectors/LaneChangeEvent.h"
 #include "project/settings/CSettings.h"
 
 namespace tarlo {
@@ -19,6 +20,75 @@ void Lane::computeAccelerations() {
         vehicle.accel = vehicle.constVelocity ? 0.0 : vehicle.acceleration(leader);
         vehicle.gap = leader ? leader->position - leader->length - vehicle.position : 0.0;
     }
+}
+
+void Lane::considerLaneChanges() {
+    if (!allowLaneChanging || vehicles.size() < 2)
+        return;
+    // Front to back, each vehicle seeing the lane as the changes ahead of it left it; the
+    // front vehicle never changes.
+    for (std::size_t i = 1; i < vehicles.size();) {
+        const Vehicle& vehicle = *vehicles[i];
+        if (!vehicle.isObstacle() && vehicle.laneChangeAllowed && tryLaneChange(i))
+            vehicles.erase(vehicles.begin() + static_cast<std::ptrdiff_t>(i));
+        else
+            ++i;
+    }
+}
+
+bool Lane::tryLaneChange(std::size_t i) {
+    if (!leftLane && !rightLane)
+        return false;
+    Vehicle& vehicle = *vehicles[i];
+    const Vehicle* leader = vehicles[i - 1].get();
+    const Vehicle* follower = i + 1 < vehicles.size() ? vehicles[i + 1].get() : nullptr;
+    const Neighbours left = leftLane ? leftLane->findNeighbours(vehicle.position) : Neighbours{};
+    const Neighbours right =
+        rightLane ? rightLane->findNeighbours(vehicle.position) : Neighbours{};
+    const int result =
+        vehicle.chooseLane(leader, follower, left.leader, left.follower, right.leader,
+                           right.follower, leftLane != nullptr, rightLane != nullptr);
+    if (result == 0)
+        return false;
+    changeLane(i, result, left.insertIndex, right.insertIndex);
+    return true;
+}
+
+Lane::Neighbours Lane::findNeighbours(double position) const {
+    std::size_t k = vehicles.size();
+    while (k > 0 && vehicles[k - 1]->position < position)
+        --k;
+    // k is now one past the first vehicle, from the back, at or ahead of the position.
+    Neighbours result;
+    result.insertIndex = k;
+    if (k > 0)
+        result.leader = vehicles[k - 1].get();
+    if (k < vehicles.size())
+        result.follower = vehicles[k].get();
+    return result;
+}
+
+Lane& Lane::changeLane(std::size_t i, int result, std::size_t leftIndex, std::size_t rightIndex) {
+    std::unique_ptr<Vehicle> vehicle = std::move(vehicles[i]);
+    const int oldLane = vehicle->lane;
+    const double x = positive ? vehicle->position : length - vehicle->position;
+    vehicle->laneChangeAllowed = false;
+    vehicle->laneChangeTimer = 0.0;
+
+    const bool toLeft = result == 1;
+    Lane& target = toLeft ? *leftLane : *rightLane;
+    const std::size_t at = toLeft ? leftIndex : rightIndex;
+    vehicle->lane = target.index + 1;
+    if (hasLaneChangeDetector)
+        laneChangeDetector->recordEvent(LaneChangeEvent(static_cast<int>(x), oldLane,
+                                                        vehicle->lane, toLeft, time, *vehicle));
+    if (at < target.vehicles.size()) {
+        target.insertVehicle(at, std::move(vehicle));
+    } else {
+        target.entrySpace = vehicle->position - vehicle->length;
+        target.vehicles.push_back(std::move(vehicle));
+    }
+    return target;
 }
 
 bool Lane::move() {

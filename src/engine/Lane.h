@@ -8,6 +8,7 @@
 namespace tarlo {
 
 class CSettings;
+class LaneChangeRecorder;
 
 // One lane of one direction. It owns its vehicles, ordered front first (index 0 is the
 // furthest along), and moves them each step.
@@ -20,6 +21,8 @@ public:
 
     // Accelerations of every occupant from the back to the front, each behind its leader.
     void computeAccelerations();
+    // Lets every vehicle but the front one change to a neighbouring lane when that pays.
+    void considerLaneChanges();
     // Moves every occupant and removes the front one once it has passed the road end by
     // more than 10 m (at most one per step). Returns whether the lane is finished.
     bool move();
@@ -27,6 +30,15 @@ public:
     void appendVehicle(std::unique_ptr<Vehicle> vehicle);
     void insertVehicle(std::size_t index, std::unique_ptr<Vehicle> vehicle);
     void clear();
+
+    // The vehicles around a position: the first one at or ahead of it, scanning from the
+    // back, and the one behind that; a vehicle level with the position is the leader.
+    struct Neighbours {
+        const Vehicle* leader = nullptr;
+        const Vehicle* follower = nullptr;
+        std::size_t insertIndex = 0;
+    };
+    Neighbours findNeighbours(double position) const;
 
     // A lane is finished when it holds no vehicle other than static ones.
     bool finished() const { return vehicles.size() == static_cast<std::size_t>(staticCount); }
@@ -43,9 +55,18 @@ public:
     Lane* leftLane = nullptr;
     Lane* rightLane = nullptr;
     double bridgeBuffer;
+    bool hasLaneChangeDetector = false;
+    LaneChangeRecorder* laneChangeDetector = nullptr;
 
     // Distance beyond the lane end at which a vehicle leaves the road.
     static constexpr double exitDistance = 10.0;
+
+private:
+    // Evaluates a change for vehicle i; true when it has left this lane (its slot is then
+    // empty and the caller erases it).
+    bool tryLaneChange(std::size_t i);
+    // Moves vehicle i into the lane chosen by `result` (1 left, 2 right).
+    Lane& changeLane(std::size_t i, int result, std::size_t leftIndex, std::size_t rightIndex);
 };
 
 } // namespace tarlo

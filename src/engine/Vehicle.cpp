@@ -48,7 +48,7 @@ void Vehicle::setTime(double t) {
     hundredths = static_cast<unsigned>(rest);
 }
 
-double Vehicle::acceleration(const Vehicle* leader) {
+double Vehicle::acceleration(const Vehicle* leader) const {
     if (leader)
         return accelerationBehind(*leader);
     if (!driver)
@@ -59,13 +59,31 @@ double Vehicle::acceleration(const Vehicle* leader) {
     return driver->acceleration(speed, farObstacle - position);
 }
 
-double Vehicle::accelerationBehind(const Vehicle& leader) {
+double Vehicle::accelerationBehind(const Vehicle& leader) const {
     if (!driver)
         return 0.0;
     driver->setSpeed(speed);
     const double dv = speed - leader.speed;
     const double s = leader.position - leader.length - position;
     return driver->acceleration(dv, s);
+}
+
+int Vehicle::chooseLane(const Vehicle* leader, const Vehicle* follower, const Vehicle* leftLeader,
+                        const Vehicle* leftFollower, const Vehicle* rightLeader,
+                        const Vehicle* rightFollower, bool leftExists, bool rightExists) {
+    if (!driver)
+        return 0;
+    // Driving on the right the left lane is the outside one.
+    double left = 0.0, right = 0.0;
+    if (leftExists)
+        left = driver->laneChangeIncentive(leader, follower, leftLeader, leftFollower, *this,
+                                           driveOnRight);
+    if (rightExists)
+        right = driver->laneChangeIncentive(leader, follower, rightLeader, rightFollower, *this,
+                                            !driveOnRight);
+    if (left < 0.0001 && right < 0.0001)
+        return 0;
+    return left > right ? 1 : 2;
 }
 
 void Vehicle::tickLaneChangeTimer(double dt) {

@@ -28,9 +28,15 @@ public:
     virtual bool isObstacle() const { return false; }
     // Arrival time stamp in seconds on the working-day calendar.
     virtual double getTime() const;
-    virtual double acceleration(const Vehicle* leader);
-    virtual double accelerationBehind(const Vehicle& leader);
+    // Asks the driver; that tells the driver the current speed, the vehicle is untouched.
+    virtual double acceleration(const Vehicle* leader) const;
+    virtual double accelerationBehind(const Vehicle& leader) const;
     virtual void tickLaneChangeTimer(double dt);
+
+    // Which neighbouring lane the driver would move to: 0 none, 1 the left, 2 the right.
+    int chooseLane(const Vehicle* leader, const Vehicle* follower, const Vehicle* leftLeader,
+                   const Vehicle* leftFollower, const Vehicle* rightLeader,
+                   const Vehicle* rightFollower, bool leftExists, bool rightExists);
 
     // Sets the calendar fields of the time stamp from seconds.
     void setTime(double seconds);

@@ -46,11 +46,16 @@ TEST(VehicleKinematics, NegativeDirectionGlobalPosition) {
 // Records what the vehicle asks of its driver.
 class RecordingDriver : public DriverModel {
 public:
+    double getDesiredSpeed() const override { return 30.0; }
     void setSpeed(double s) override { speed = s; }
     double acceleration(double dv, double s) override {
         approach = dv;
         gap = s;
         return 0.5;
+    }
+    double laneChangeIncentive(const Vehicle*, const Vehicle*, const Vehicle*, const Vehicle*,
+                               Vehicle&, bool) override {
+        return 0.0;
     }
     double speed = -1, approach = -1, gap = -1;
 };

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/DriverModel.h"
+
+namespace tarlo {
+
+class CSettings;
+
+// The Intelligent Driver Model with a choice of desired-gap rules and the temporary changes
+// that road features make to a driver (speed limit, gradient, politeness, bias, lane-change
+// ban, gap control). Parameters are public: the vehicle type's parameter set draws them.
+class IDM : public DriverModel {
+public:
+    // Copies the model-wide constants from the settings; every drawn parameter starts at 0.
+    explicit IDM(const CSettings& settings);
+
+    double getDesiredSpeed() const override;
+    double acceleration(double dv, double s) override;
+    void setSpeed(double speed) override;
+    void resetDesiredSpeed() override;
+    void gradientOff() override;
+    void gradientOn(double g) override;
+    void speedLimitOff() override;
+    void speedLimitOn(double v0Limit) override;
+    void politenessOff() override;
+    void politenessOn(double p) override;
+    void biasOff() override;
+    void biasOn(double x) override;
+    void laneChangeBanOff() override;
+    void laneChangeBanOn() override;
+    void gapControlOff() override;
+    void gapControlOn(double G) override;
+    double laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
+                               const Vehicle* newLeader, const Vehicle* newFollower, Vehicle& self,
+                               bool outward) override;
+
+    double T = 0.0;
+    double a = 0.0;
+    double b = 0.0;
+    double s0 = 0.0;
+    double s1 = 0.0;
+    double v0 = 0.0;
+    double delta = 0.0;
+    double politeness = 0.0;
+    double bias = 0.0;
+    double threshold = 0.0;
+    double savedV0Limit = 0.0;
+    double savedT = 0.0;
+    double savedA = 0.0;
+    double savedB = 0.0;
+    double savedV0Gradient = 0.0;
+    double v0Drawn = 0.0;
+    double savedPoliteness = 0.0;
+    double savedBias = 0.0;
+    double gapTarget = 0.0;
+    double savedS0 = 0.0;
+    double v = 0.0;
+    double sqrtAB2 = 0.0;
+    bool aFlag = false;
+    double aMin = 0.0;
+    bool bFlag = false;
+    double tSlope = 0.0;
+    double v0Min = 0.0;
+    double v0Slope = 0.0;
+    int desiredGapModel = 0;
+    double lcMinGap = 0.0;
+    bool lcFollower = false;
+    bool lcFollowerFastLane = false;
+    double safeBraking = 0.0;
+};
+
+} // namespace tarlo
