@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/Host.h"
 #include "project/settings/CSettings.h"
 #include "trafficfiles/FileHandler.h"
 #include "trafficfiles/TrafficGenerator.h"
@@ -12,6 +13,24 @@
 #include <unistd.h>
 
 namespace tarlo::bench {
+
+// A host that says nothing: the benchmark measures the simulation alone.
+class SilentHost : public Host {
+public:
+    void appendOutputLine(const std::string&) override {}
+    void appendValidationLine(const std::string&) override {}
+    MessageAnswer showMessage(const std::string&, MessageIcon, MessageButtons) override {
+        return MessageAnswer::Ok;
+    }
+    void setStatusText(const std::string&) override {}
+    void resetStatusPane() override {}
+    void resetLoadEffectView() override {}
+    void postRunNotification(RunNotification) override {}
+    void refreshViews() override {}
+    void showStepValues(const std::string&, double) override {}
+    std::uint32_t tickMs() override { return 0; }
+    std::tm localTime() override { return {}; }
+};
 
 // Peak resident memory of the process in bytes: VmHWM from /proc/self/status, or the
 // maximum resident set size from getrusage where there is no /proc.

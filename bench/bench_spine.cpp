@@ -1,30 +1,11 @@
 #include "BenchSupport.h"
 
 #include "engine/Sim.h"
-#include "platform/Host.h"
 
 #include <benchmark/benchmark.h>
 
 namespace tarlo::bench {
 namespace {
-
-// A host that says nothing: the benchmark measures the simulation alone.
-class SilentHost : public Host {
-public:
-    void appendOutputLine(const std::string&) override {}
-    void appendValidationLine(const std::string&) override {}
-    MessageAnswer showMessage(const std::string&, MessageIcon, MessageButtons) override {
-        return MessageAnswer::Ok;
-    }
-    void setStatusText(const std::string&) override {}
-    void resetStatusPane() override {}
-    void resetLoadEffectView() override {}
-    void postRunNotification(RunNotification) override {}
-    void refreshViews() override {}
-    void showStepValues(const std::string&, double) override {}
-    std::uint32_t tickMs() override { return 0; }
-    std::tm localTime() override { return {}; }
-};
 
 const std::string& millionVehicleFile() {
     static TempDirectory directory("spine");

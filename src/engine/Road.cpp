@@ -2,6 +2,9 @@
 
 #include "platform/Host.h"
 #include "project/settings/CSettings.h"
+#include "vehicles/CIDMParameterSet.h"
+#include "vehicles/CVehicleType.h"
+#include "vehicles/CVehicleTypes.h"
 
 #include <cstdio>
 
@@ -102,8 +105,14 @@ void Road::injectVehicles(double t) {
 
 void Road::release(std::unique_ptr<Vehicle> vehicle, Lane& lane) {
     ++releasedCount;
-    // Classification and drivers come with the vehicle types; until the road has a type
-    // set the vehicle stays unclassified and without driver.
+    // Without a type set (a bare simulation spine) the vehicle stays unclassified and
+    // keeps its speed.
+    if (vehicleTypes) {
+        const CVehicleType* type = vehicleTypes->classify(*vehicle);
+        vehicle->type = type;
+        vehicle->vehicleClass = type->getClass();
+        vehicle->driver = type->getIDMParams()->createDriver(generators.distribution, m_Settings);
+    }
     vehicle->constVelocity = constVelocity;
     vehicle->roadLength = roadLength;
     vehicle->driveOnRight = driveOnRight;

@@ -2,6 +2,7 @@
 
 #include "engine/Direction.h"
 #include "trafficfiles/FileHandler.h"
+#include "vehicles/RandomGenerator.h"
 
 #include <deque>
 #include <memory>
@@ -66,6 +67,8 @@ public:
     int progress = 0;
     bool endOfFile = false;
     int releasedCount = 0;
+    // The random generators of the run, seeded by the run set-up.
+    RunGenerators generators;
 
 private:
     void release(std::unique_ptr<Vehicle> vehicle, Lane& lane);

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "vehicles/CVehicleTypes.h"
+
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 namespace tarlo {
-
-class CVehicleTypes;
 
 // The project fields that a run set-up reads, with the defaults of a new project.
 struct RunConfiguration {
@@ -24,8 +26,9 @@ struct RunConfiguration {
     bool m_AllowLaneChanging = true;
     bool m_bConstVelocity = false;
     bool m_DriveOnRight = true;
-    // Null until the project has its vehicle classification.
-    const CVehicleTypes* m_pVehicleTypes = nullptr;
+    std::shared_ptr<CVehicleTypes> m_pVehicleTypes = std::make_shared<CVehicleTypes>();
+    // The seed of the run's random generators; without one the clock chooses it.
+    std::optional<std::uint32_t> m_Seed;
 };
 
 } // namespace tarlo

@@ -115,7 +115,8 @@ bool RunControl::initSimulation() {
     road.allowLaneChanging = m_Config.m_AllowLaneChanging;
     road.constVelocity = m_Config.m_bConstVelocity;
     road.driveOnRight = m_Config.m_DriveOnRight;
-    road.vehicleTypes = m_Config.m_pVehicleTypes;
+    road.vehicleTypes = m_Config.m_pVehicleTypes.get();
+    road.generators = RunGenerators::fromSeed(m_RunSeed);
     // Road features, detectors and bridges join the road here as the road gains them.
 
     bool ok = true;
@@ -128,6 +129,18 @@ bool RunControl::initSimulation() {
             writeOutput("| Simulation initialized");
     }
     return ok;
+}
+
+// Every run is repeatable: the seed in use is written to the output log, and the same seed
+// given to a later run draws the same numbers.
+void RunControl::chooseSeed() {
+    if (m_Config.m_Seed) {
+        m_RunSeed = *m_Config.m_Seed;
+    } else {
+        std::tm now = m_Host.localTime();
+        m_RunSeed = clockSeed(static_cast<std::int64_t>(std::mktime(&now)), m_Host.tickMs(), 0);
+    }
+    writeOutput(formatText("| Random seed: %u", m_RunSeed));
 }
 
 std::uint32_t RunControl::stepPeriod() const {
@@ -182,6 +195,7 @@ void RunControl::runVisible() {
         return;
     m_bVisibleRun = true;
     writeOutput("| Preparing visible simulation...");
+    chooseSeed();
     if (!startRun()) {
         clearRun();
         m_bVisibleRun = false;
@@ -248,6 +262,7 @@ void RunControl::runInvisible() {
     if (!validateSimulation())
         return;
     writeOutput("| Preparing invisible simulation...");
+    chooseSeed();
     m_ElapsedMs = 0;
     m_SimTime = 0.0;
     m_Host.refreshViews();

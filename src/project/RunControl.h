@@ -121,9 +121,11 @@ private:
     // Empties the road and the clock after a run, then leaves the running state.
     void clearRun();
     std::uint32_t stepPeriod() const;
+    void chooseSeed();
     void writeOutput(const std::string& message);
     void writeOutput(const std::string& documentName, const std::string& message);
 
+    std::uint32_t m_RunSeed = 0;
     RunConfiguration& m_Config;
     Sim& m_Sim;
     const CSettings& m_Settings;

@@ -25,6 +25,7 @@ protected:
         host.tick = t0;
         config.m_bConstVelocity = true;
         config.m_RoadLength = 100;
+        config.m_Seed = 42;
     }
 
     // A vehicle arriving at hh:mm:ss of day 1, month 1, year 0.

@@ -94,13 +94,14 @@ TEST_F(RunTest, SingleStepOnAnIdleDocumentStartsAPausedRun) {
         "| Simulation paused",
         "| Validating simulation",
         "| Preparing visible simulation...",
+        "| Random seed: 42",
         "| No. vehicles in input traffic file: 2",
         "| Simulation initialized",
         "| Simulation running...",
         "| Single step",
     };
     ASSERT_GE(texts.size(), expected.size());
-    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 7), expected);
+    EXPECT_EQ(std::vector<std::string>(texts.begin(), texts.begin() + 8), expected);
     EXPECT_EQ(host.notifications, std::vector<RunNotification>{RunNotification::Started});
 
     // Paused: idle calls take no step however late, Run Visible resumes.
@@ -246,6 +247,7 @@ TEST_F(RunTest, InvisibleRunCompletesOnItsWorker) {
     // The set-up on the worker writes nothing.
     EXPECT_EQ(lines(), (std::vector<std::string>{"| Validating simulation",
                                                  "| Preparing invisible simulation...",
+                                                 "| Random seed: 42",
                                                  "| Simulation running..."}));
     EXPECT_TRUE(host.messages.empty());
     EXPECT_EQ(host.stepValuesShown, 0);
