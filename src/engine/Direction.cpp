@@ -3,13 +3,16 @@
 namespace tarlo {
 
 void Direction::init(const CSettings& settings, int firstLaneIndex,
-                     const std::vector<double>& laneLengths) {
+                     const std::vector<double>& laneLengths,
+                     const std::vector<CBridge*>& bridges) {
     noLanes = static_cast<int>(laneLengths.size());
     lanes.clear();
     lanes.reserve(laneLengths.size());
-    for (int i = 0; i < noLanes; ++i)
-        lanes.emplace_back(settings, firstLaneIndex + i, laneLengths[i], timeStep, positive,
-                           allowLaneChanging);
+    for (int i = 0; i < noLanes; ++i) {
+        Lane& lane = lanes.emplace_back(settings, firstLaneIndex + i, laneLengths[i], timeStep,
+                                        positive, allowLaneChanging);
+        lane.bridges = bridges;
+    }
 
     // Array index i + 1 is further outside in the positive direction and further inside in
     // the negative one; the outside lane is on the left when driving on the right.

@@ -6,6 +6,7 @@
 
 namespace tarlo {
 
+class CBridge;
 class CSettings;
 class Vehicle;
 
@@ -14,7 +15,8 @@ class Vehicle;
 class Direction {
 public:
     // Creates the lanes and links their neighbours as the drivers see them.
-    void init(const CSettings& settings, int firstLaneIndex, const std::vector<double>& laneLengths);
+    void init(const CSettings& settings, int firstLaneIndex, const std::vector<double>& laneLengths,
+              const std::vector<CBridge*>& bridges = {});
     // One step at time t; true when every lane is finished.
     bool update(double t);
     void appendVehicles(std::vector<std::vector<Vehicle*>>& snapshot) const;

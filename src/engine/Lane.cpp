@@ -1,5 +1,6 @@
 #include "engine/Lane.h"
 
+#include "bridges/CBridge.h"
 #include "detectors/LaneChangeEvent.h"
 #include "project/settings/CSettings.h"
 
@@ -94,13 +95,34 @@ Lane& Lane::changeLane(std::size_t i, int result, std::size_t leftIndex, std::si
 bool Lane::move() {
     if (finished())
         return true;
-    for (auto& vehicle : vehicles)
+    for (auto& vehicle : vehicles) {
         vehicle->updateKinematics(timeStep);
+        trackBridges(*vehicle);
+    }
     const Vehicle& last = *vehicles.back();
     entrySpace = last.position - last.length;
-    if (vehicles.front()->position > length + exitDistance)
+    if (vehicles.front()->position > length + exitDistance) {
+        // No bridge may read a vehicle that has left the road.
+        for (CBridge* bridge : bridges)
+            bridge->RemoveVehicle(vehicles.front().get());
         vehicles.erase(vehicles.begin());
+    }
     return finished();
+}
+
+// A vehicle is listed from the step its front reaches the buffer before the bridge until
+// the step its front is the buffer past it.
+void Lane::trackBridges(const Vehicle& vehicle) const {
+    const double p0 = vehicle.previousPosition;
+    const double p1 = vehicle.position;
+    for (CBridge* bridge : bridges) {
+        const double on = bridge->ZoneStart(positive) - bridgeBuffer;
+        const double off = bridge->ZoneEnd(positive) + bridgeBuffer;
+        if (p0 < on && p1 >= on)
+            bridge->AddVehicle(&vehicle);
+        else if (p0 < off && p1 >= off)
+            bridge->RemoveVehicle(&vehicle);
+    }
 }
 
 void Lane::appendVehicle(std::unique_ptr<Vehicle> vehicle) {

@@ -7,6 +7,7 @@
 
 namespace tarlo {
 
+class CBridge;
 class CSettings;
 class LaneChangeRecorder;
 
@@ -55,6 +56,8 @@ public:
     Lane* leftLane = nullptr;
     Lane* rightLane = nullptr;
     double bridgeBuffer;
+    // The road's bridges; a vehicle is listed by each while near it.
+    std::vector<CBridge*> bridges;
     bool hasLaneChangeDetector = false;
     LaneChangeRecorder* laneChangeDetector = nullptr;
 
@@ -62,6 +65,8 @@ public:
     static constexpr double exitDistance = 10.0;
 
 private:
+    void trackBridges(const Vehicle& vehicle) const;
+
     // Evaluates a change for vehicle i; true when it has left this lane (its slot is then
     // empty and the caller erases it).
     bool tryLaneChange(std::size_t i);

@@ -6,6 +6,7 @@
 #include "vehicles/CVehicleType.h"
 #include "vehicles/CVehicleTypes.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tarlo {
@@ -21,7 +22,15 @@ void Road::setupFile(int format, int lanes, const std::string& fileName) {
     fileReader = makeFileHandler(format, m_Settings, static_cast<unsigned>(lanes), fileName, "");
 }
 
+void Road::addBridge(const CBridge& bridge) { bridges.push_back(std::make_unique<CBridge>(bridge)); }
+
 double Road::init(bool& ok) {
+    std::sort(bridges.begin(), bridges.end(),
+              [](const auto& a, const auto& b) { return a->GetStart() > b->GetStart(); });
+    std::vector<CBridge*> runBridges;
+    for (const auto& bridge : bridges)
+        runBridges.push_back(bridge.get());
+
     ok = readFirstBlock();
 
     for (Direction* direction : {&dirPos, &dirNeg}) {
@@ -30,11 +39,12 @@ double Road::init(bool& ok) {
         direction->allowLaneChanging = allowLaneChanging;
         direction->length = roadLength;
     }
-    dirPos.init(m_Settings, 0, std::vector<double>(noLanesPos, roadLength));
+    dirPos.init(m_Settings, 0, std::vector<double>(noLanesPos, roadLength), runBridges);
     for (Lane& lane : dirPos.lanes)
         lanes.push_back(&lane);
     if (noDirections == 2) {
-        dirNeg.init(m_Settings, noLanesPos, std::vector<double>(noLanesNeg, roadLength));
+        dirNeg.init(m_Settings, noLanesPos, std::vector<double>(noLanesNeg, roadLength),
+                    runBridges);
         for (Lane& lane : dirNeg.lanes)
             lanes.push_back(&lane);
     }
@@ -137,7 +147,13 @@ void Road::readNext() {
 bool Road::update(double t) {
     const bool finishedPos = dirPos.update(t);
     const bool finishedNeg = noDirections == 2 ? dirNeg.update(t) : true;
-    return finishedPos && finishedNeg && endOfFile && pending.empty();
+    for (const auto& bridge : bridges)
+        bridge->Update(t);
+    if (!(finishedPos && finishedNeg && endOfFile && pending.empty()))
+        return false;
+    for (const auto& bridge : bridges)
+        bridge->Finish();
+    return true;
 }
 
 LaneSnapshot Road::getVehicles() const {
@@ -158,6 +174,7 @@ void Road::clear() {
     progress = 0;
     lanes.clear();
     pending.clear();
+    bridges.clear();
 }
 
 } // namespace tarlo

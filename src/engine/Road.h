@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bridges/CBridge.h"
 #include "engine/Direction.h"
 #include "trafficfiles/FileHandler.h"
 #include "vehicles/RandomGenerator.h"
@@ -33,6 +34,8 @@ public:
 
     // Opens the traffic file: 101 CASTOR, 100 SAFT, 102 Kirro; any other code opens none.
     void setupFile(int format, int lanes, const std::string& fileName);
+    // A run copy of the bridge joins the road.
+    void addBridge(const CBridge& bridge);
     // Builds directions and lanes and reads the first block; returns the first arrival time.
     double init(bool& ok);
     // Checks the vehicle's lane against the traffic-file and road lanes and maps it to the
@@ -47,6 +50,8 @@ public:
 
     std::size_t pendingCount() const { return pending.size(); }
     unsigned lineCount() const { return fileReader ? fileReader->getNoLines() : 0; }
+    // The run's bridges, the one that starts furthest along first.
+    const std::vector<std::unique_ptr<CBridge>>& getBridges() const { return bridges; }
     const Lane& lane(int roadLane) const { return *lanes[roadLane - 1]; }
 
     // Copies of the run configuration, set before init.
@@ -84,6 +89,7 @@ private:
     std::unique_ptr<FileHandler> fileReader;
     std::deque<std::unique_ptr<Vehicle>> pending;
     std::vector<Lane*> lanes;
+    std::vector<std::unique_ptr<CBridge>> bridges;
 };
 
 } // namespace tarlo

@@ -2,7 +2,7 @@
 
 namespace tarlo {
 
-Sim::Sim(const CSettings& settings, Host& host) : road(settings, host) {}
+Sim::Sim(const CSettings& settings, Host& host) : road(settings, host), settings(settings) {}
 
 int Sim::init(bool& ok) {
     ok = true;
@@ -14,6 +14,8 @@ int Sim::init(bool& ok) {
     road.roadLength = m_RoadLength;
     road.setupFile(m_FileType, m_NoLanes, m_FileIn);
     time = road.init(ok);
+    for (const auto& bridge : road.getBridges())
+        bridge->Initialize(m_SimTimeStep, time, settings);
     return static_cast<int>(road.lineCount());
 }
 

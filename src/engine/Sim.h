@@ -22,6 +22,8 @@ public:
     LaneSnapshot step(bool& running);
 
     Road road;
+    // The settings the run's objects copy their values from.
+    const CSettings& settings;
     double time = 0.0;
     int progress = 0;
 

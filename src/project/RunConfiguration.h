@@ -1,11 +1,13 @@
 #pragma once
 
+#include "bridges/CBridge.h"
 #include "vehicles/CVehicleTypes.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarlo {
 
@@ -27,6 +29,7 @@ struct RunConfiguration {
     bool m_bConstVelocity = false;
     bool m_DriveOnRight = true;
     std::shared_ptr<CVehicleTypes> m_pVehicleTypes = std::make_shared<CVehicleTypes>();
+    std::vector<CBridge> m_vBridges;
     // The seed of the run's random generators; without one the clock chooses it.
     std::optional<std::uint32_t> m_Seed;
 };

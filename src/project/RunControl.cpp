@@ -117,7 +117,13 @@ bool RunControl::initSimulation() {
     road.driveOnRight = m_Config.m_DriveOnRight;
     road.vehicleTypes = m_Config.m_pVehicleTypes.get();
     road.generators = RunGenerators::fromSeed(m_RunSeed);
-    // Road features, detectors and bridges join the road here as the road gains them.
+    // Road features and detectors join the road here as the road gains them.
+    if (!m_bMuteBridges) {
+        for (CBridge& bridge : m_Config.m_vBridges) {
+            bridge.SetOutputPath(m_Config.m_MetricsDir);
+            road.addBridge(bridge);
+        }
+    }
 
     bool ok = true;
     const int n = m_Sim.init(ok);
@@ -247,9 +253,16 @@ void RunControl::reportProgress() {
 }
 
 std::string RunControl::bridgeValuesText() const {
-    // Each runtime bridge contributes a line of its load effect values; the simulation
-    // object carries no bridges yet.
-    return {};
+    std::string text;
+    for (const auto& bridge : m_Sim.road.getBridges()) {
+        text += "Bridge: " + bridge->getDescription() + " |\t";
+        // Before its first values a bridge shows zeros.
+        const std::vector<double>& values = bridge->GetCurValues();
+        for (std::size_t i = 0; i < bridge->GetLoadEffects().size(); ++i)
+            text += formatText("%.2f", i < values.size() ? values[i] : 0.0) + " |\t\t";
+        text += "\r\n";
+    }
+    return text;
 }
 
 void RunControl::runInvisible() {
