@@ -1,9 +1,11 @@
 #pragma once
 
+#include "engine/Sim.h"
 #include "platform/Host.h"
 #include "project/settings/CSettings.h"
 #include "trafficfiles/FileHandler.h"
 #include "trafficfiles/TrafficGenerator.h"
+#include "vehicles/CVehicleTypes.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -86,6 +88,36 @@ inline std::string generateTrafficFile(const std::filesystem::path& directory,
     TrafficGenerator generator(settings, options);
     generator.writeAll(*writer);
     return path;
+}
+
+// The traffic of the standard scenario: four hours of 1000 vehicles per hour and lane with
+// 15 % trucks on 2 + 1 lanes, generated once per process.
+inline const std::string& standardTrafficFile() {
+    static TempDirectory directory("standard");
+    static const std::string path = [] {
+        const CSettings settings;
+        TrafficGenerator::Options options;
+        options.endTime = 4 * 3600.0;
+        const std::string file = (directory.path() / "four-hours.cas").string();
+        auto writer = makeFileHandler(FORMAT_CASTOR, settings, 0, "", file);
+        TrafficGenerator(settings, options).writeAll(*writer);
+        return file;
+    }();
+    return path;
+}
+
+// The standard scenario on a simulation: a 3000 m road with 2 + 1 lanes, 0.25 s steps, the
+// given vehicle types and their drivers, a fixed seed.
+inline void prepareStandardScenario(Sim& sim, const CVehicleTypes& types, bool laneChanging) {
+    sim.m_FileIn = standardTrafficFile();
+    sim.m_RoadLength = 3000;
+    sim.m_SimTimeStep = 0.25;
+    sim.road.trafFileLanesPos = 2;
+    sim.road.trafFileLanesNeg = 1;
+    sim.road.trafFileLanes = 3;
+    sim.road.allowLaneChanging = laneChanging;
+    sim.road.vehicleTypes = &types;
+    sim.road.generators = RunGenerators::fromSeed(1);
 }
 
 } // namespace tarlo::bench

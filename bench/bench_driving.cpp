@@ -1,32 +1,13 @@
 #include "BenchSupport.h"
 
-#include "engine/Sim.h"
-#include "vehicles/CVehicleTypes.h"
-
 #include <benchmark/benchmark.h>
 
 namespace tarlo::bench {
 namespace {
 
-// Four hours of 1000 vehicles per hour and lane with 15 % trucks, on 2 + 1 lanes.
-const std::string& fourHourFile() {
-    static TempDirectory directory("driving");
-    static const std::string path = [] {
-        const CSettings settings;
-        TrafficGenerator::Options options;
-        options.endTime = 4 * 3600.0;
-        const std::string file = (directory.path() / "four-hours.cas").string();
-        auto writer = makeFileHandler(FORMAT_CASTOR, settings, 0, "", file);
-        TrafficGenerator(settings, options).writeAll(*writer);
-        return file;
-    }();
-    return path;
-}
-
 // The standard scenario: a 3000 m road, 0.25 s steps, the default vehicle types and their
 // drivers; the argument switches lane changing.
 void BM_DrivenRun(benchmark::State& state) {
-    const std::string& path = fourHourFile();
     const CSettings settings;
     const CVehicleTypes types;
     SilentHost host;
@@ -34,15 +15,7 @@ void BM_DrivenRun(benchmark::State& state) {
     double simulatedSeconds = 0.0;
     for (auto _ : state) {
         Sim sim(settings, host);
-        sim.m_FileIn = path;
-        sim.m_RoadLength = 3000;
-        sim.m_SimTimeStep = 0.25;
-        sim.road.trafFileLanesPos = 2;
-        sim.road.trafFileLanesNeg = 1;
-        sim.road.trafFileLanes = 3;
-        sim.road.allowLaneChanging = state.range(0) != 0;
-        sim.road.vehicleTypes = &types;
-        sim.road.generators = RunGenerators::fromSeed(1);
+        prepareStandardScenario(sim, types, state.range(0) != 0);
         bool ok = false;
         sim.init(ok);
         const double start = sim.time;

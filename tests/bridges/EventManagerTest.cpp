@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace tarlo {
 namespace {
 
@@ -27,7 +29,8 @@ public:
         for (char& c : name)
             if (c == '/')
                 c = '_';
-        m_Dir = fs::temp_directory_path() / name;
+        // The process number keeps concurrent runs of the tests apart.
+        m_Dir = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
         fs::remove_all(m_Dir);
         fs::create_directories(m_Dir);
     }

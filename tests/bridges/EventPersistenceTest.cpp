@@ -23,6 +23,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 namespace tarlo {
 namespace {
 
@@ -181,7 +183,8 @@ TEST(EventManagerPersistence, ANewerVersionIsRefused) {
 }
 
 TEST(EventWriterPersistence, ExportedWritersThroughTheBasePointer) {
-    const fs::path dir = fs::temp_directory_path() / "tarlo_events_persistence";
+    const fs::path dir =
+        fs::temp_directory_path() / ("tarlo_events_persistence_" + std::to_string(::getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     const std::string path = dir.string() + "/";

@@ -18,6 +18,8 @@
 #include <string_view>
 #include <vector>
 
+#include <unistd.h>
+
 namespace tarlo {
 namespace {
 
@@ -33,7 +35,8 @@ public:
         for (char& c : name)
             if (c == '/')
                 c = '_';
-        m_Dir = fs::temp_directory_path() / name;
+        // The process number keeps concurrent runs of the tests apart.
+        m_Dir = fs::temp_directory_path() / (name + "_" + std::to_string(::getpid()));
         fs::remove_all(m_Dir);
         fs::create_directories(m_Dir);
     }

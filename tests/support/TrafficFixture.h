@@ -18,14 +18,21 @@ struct CastorRecord {
     unsigned gvwDt = 150;   // 15.0 t
     unsigned lengthDm = 40; // 4.0 m
     unsigned direction = 1, lane = 1;
+    // Axle weight (0.1 t) and spacing to the next axle (0.1 m).
+    std::vector<std::pair<unsigned, unsigned>> axles = {{60, 30}, {60, 0}};
 };
 
 inline std::string castorLine(const CastorRecord& r) {
     char text[128];
-    std::snprintf(text, sizeof text, "1001%2u%2u%2u%2u%2u%2u%2u%3u%4u%3u2%1u%1u  0 60 30 60 0",
-                  r.day, r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.speedDm,
-                  r.gvwDt, r.lengthDm, r.direction, r.lane);
-    return text;
+    std::snprintf(text, sizeof text, "1001%2u%2u%2u%2u%2u%2u%2u%3u%4u%3u%1zu%1u%1u  0", r.day,
+                  r.month, r.year, r.hour, r.minute, r.second, r.hundredths, r.speedDm, r.gvwDt,
+                  r.lengthDm, r.axles.size(), r.direction, r.lane);
+    std::string line = text;
+    for (const auto& [weight, spacing] : r.axles) {
+        std::snprintf(text, sizeof text, "%3u%2u", weight, spacing);
+        line += text;
+    }
+    return line;
 }
 
 // A fresh folder under the system temporary folder, removed with the object.
