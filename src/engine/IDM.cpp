@@ -43,9 +43,18 @@ void IDM::setSpeed(double speed) {
 }
 
 double IDM::acceleration(double dv, double s) {
-    const double r = v / v0;
+    // The speed terms repeat for one vehicle within a step (its own acceleration and the
+    // lane-change evaluations ask with the same speed): compute them once per speed.
+    if (v != m_TermsV || v0 != m_TermsV0 || delta != m_TermsDelta) {
+        const double r = v / v0;
+        m_TermsV = v;
+        m_TermsV0 = v0;
+        m_TermsDelta = delta;
+        m_SqrtR = std::sqrt(r);
+        m_PowR = std::pow(r, delta);
+    }
     const double vT = v * T;
-    const double s1Term = s1 * std::sqrt(r);
+    const double s1Term = s1 * m_SqrtR;
     const double approachTerm = v * dv / sqrtAB2;
     double desiredGap = s0 + vT + s1Term + approachTerm;
 
@@ -75,7 +84,7 @@ double IDM::acceleration(double dv, double s) {
 
     // No desired gap means no interaction, also when the effective gap has closed to 0.
     const double gapRatio = desiredGap == 0.0 ? 0.0 : desiredGap / effectiveGap;
-    return a * (1.0 - std::pow(r, delta)) - a * (gapRatio * gapRatio);
+    return a * (1.0 - m_PowR) - a * (gapRatio * gapRatio);
 }
 
 void IDM::resetDesiredSpeed() {

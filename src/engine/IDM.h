@@ -2,6 +2,8 @@
 
 #include "engine/DriverModel.h"
 
+#include <limits>
+
 namespace tarlo {
 
 class CSettings;
@@ -67,6 +69,14 @@ public:
     bool lcFollower = false;
     bool lcFollowerFastLane = false;
     double safeBraking = 0.0;
+
+private:
+    // (v/v0)^δ and √(v/v0) for the speeds they were computed with.
+    double m_TermsV = std::numeric_limits<double>::quiet_NaN();
+    double m_TermsV0 = std::numeric_limits<double>::quiet_NaN();
+    double m_TermsDelta = std::numeric_limits<double>::quiet_NaN();
+    double m_PowR = 0.0;
+    double m_SqrtR = 0.0;
 };
 
 } // namespace tarlo
