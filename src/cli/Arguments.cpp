@@ -35,7 +35,7 @@ bool asksForHelp(const std::vector<std::string>& tokens) {
 }
 
 Arguments::Arguments(const std::vector<std::string>& tokens, const std::vector<std::string>& known,
-                     const std::string& command)
+                     const std::string& command, const std::vector<std::string>& flags)
     : m_Command(command) {
     bool optionsEnded = false;
     for (std::size_t i = 0; i < tokens.size(); ++i) {
@@ -51,6 +51,14 @@ Arguments::Arguments(const std::vector<std::string>& tokens, const std::vector<s
         const std::size_t equals = token.find('=');
         const std::string name = token.substr(0, equals);
         const std::string option = name.substr(2);
+        if (name.rfind("--", 0) == 0 &&
+            std::find(flags.begin(), flags.end(), option) != flags.end()) {
+            if (equals != std::string::npos)
+                throw error("option " + name + " takes no value");
+            if (!m_Flags.insert(option).second)
+                throw error("option " + name + " given twice");
+            continue;
+        }
         if (name.rfind("--", 0) != 0 ||
             std::find(known.begin(), known.end(), option) == known.end())
             throw error("unknown option " + name);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -15,15 +16,17 @@ namespace tarlo::cli {
 class Arguments {
 public:
     // `known`: the names of the options the command takes, each with a value given as
-    // "--name VALUE" or "--name=VALUE".
+    // "--name VALUE" or "--name=VALUE"; `flags`: the names of the options without a value.
     Arguments(const std::vector<std::string>& tokens, const std::vector<std::string>& known,
-              const std::string& command);
+              const std::string& command, const std::vector<std::string>& flags = {});
 
     const std::vector<std::string>& positional() const { return m_vPositional; }
     // Demands exactly the named positional arguments, e.g. {"IN", "OUT"}.
     void expectPositional(const std::vector<std::string>& names) const;
 
     bool has(const std::string& name) const { return m_Values.count(name) != 0; }
+    // Whether the flag (an option without a value) was given.
+    bool flag(const std::string& name) const { return m_Flags.count(name) != 0; }
     std::optional<std::string> value(const std::string& name) const;
     // The option's value, or a usage error naming the option when it is missing.
     std::string required(const std::string& name) const;
@@ -38,6 +41,7 @@ private:
     std::string m_Command;
     std::vector<std::string> m_vPositional;
     std::map<std::string, std::string> m_Values;
+    std::set<std::string> m_Flags;
 };
 
 // "a", "a and b", "a, b and c" (with `lastJoin` " and ").

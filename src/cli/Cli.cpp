@@ -1,6 +1,9 @@
 #include "cli/Cli.h"
 
 #include "cli/ExitCode.h"
+#include "cli/ProjectNew.h"
+#include "cli/ProjectRun.h"
+#include "cli/ProjectValidate.h"
 #include "cli/TrafficConvert.h"
 #include "cli/TrafficGenerate.h"
 #include "cli/TrafficInfo.h"
@@ -17,8 +20,9 @@ namespace tarlo::cli {
 namespace {
 
 const std::vector<Command>& commands() {
-    static const std::vector<Command> all{trafficInfoCommand(), trafficConvertCommand(),
-                                          trafficGenerateCommand()};
+    static const std::vector<Command> all{trafficInfoCommand(),     trafficConvertCommand(),
+                                          trafficGenerateCommand(), projectNewCommand(),
+                                          projectValidateCommand(), projectRunCommand()};
     return all;
 }
 
@@ -188,7 +192,8 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             out << command.help;
             return EXIT_OK;
         }
-        const Runner runner = command.prepare(Arguments(rest, command.options, command.name));
+        const Runner runner =
+            command.prepare(Arguments(rest, command.options, command.name, command.flags));
 
         ConsoleHost host(ConsoleHost::Options{}, out, err);
         CSettings settings;

@@ -9,7 +9,7 @@
 
 namespace tarlo {
 class CSettings;
-class Host;
+class ConsoleHost;
 } // namespace tarlo
 
 namespace tarlo::cli {
@@ -17,7 +17,7 @@ namespace tarlo::cli {
 // What a command works with once its arguments have been accepted.
 struct CommandContext {
     const CSettings& settings;
-    Host& host;
+    ConsoleHost& host;
     std::ostream& out;
     std::ostream& err;
 };
@@ -33,6 +33,7 @@ struct Command {
     std::vector<std::string> options; // names of the options, each taking a value
     // Checks the arguments (throwing UsageError) before any settings or file is touched.
     Runner (*prepare)(const Arguments& args);
+    std::vector<std::string> flags = {}; // names of the options without a value
 };
 
 } // namespace tarlo::cli

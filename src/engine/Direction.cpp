@@ -1,10 +1,24 @@
 #include "engine/Direction.h"
 
+#include "detectors/Detector.h"
+
 namespace tarlo {
 
 void Direction::init(const CSettings& settings, int firstLaneIndex,
-                     const std::vector<double>& laneLengths,
-                     const std::vector<CBridge*>& bridges) {
+                     const std::vector<double>& laneLengths, const std::vector<CBridge*>& bridges,
+                     const std::vector<Detector*>& detectors,
+                     const std::vector<RoadSegment*>& segments) {
+    this->detectors = detectors;
+    this->segments = segments;
+    LaneChangeRecorder* recorder = nullptr;
+    for (Detector* detector : detectors) {
+        if (detector->kind() == DETECTOR_LANE_CHANGES &&
+            detector->positiveDirection() == positive) {
+            recorder = detector->laneChangeRecorder();
+            break;
+        }
+    }
+
     noLanes = static_cast<int>(laneLengths.size());
     lanes.clear();
     lanes.reserve(laneLengths.size());
@@ -12,6 +26,10 @@ void Direction::init(const CSettings& settings, int firstLaneIndex,
         Lane& lane = lanes.emplace_back(settings, firstLaneIndex + i, laneLengths[i], timeStep,
                                         positive, allowLaneChanging);
         lane.bridges = bridges;
+        lane.detectors = detectors;
+        lane.segments = segments;
+        lane.hasLaneChangeDetector = recorder != nullptr;
+        lane.laneChangeDetector = recorder;
     }
 
     // Array index i + 1 is further outside in the positive direction and further inside in
@@ -26,6 +44,8 @@ void Direction::init(const CSettings& settings, int firstLaneIndex,
 }
 
 bool Direction::update(double t) {
+    for (Detector* detector : detectors)
+        detector->tickInterval(timeStep);
     for (Lane& lane : lanes) {
         lane.time = t;
         if (!lane.finished()) {
@@ -55,6 +75,8 @@ void Direction::clear() {
     for (Lane& lane : lanes)
         lane.clear();
     lanes.clear();
+    detectors.clear();
+    segments.clear();
     noLanes = 0;
 }
 

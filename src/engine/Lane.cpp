@@ -1,8 +1,13 @@
 #include "engine/Lane.h"
 
 #include "bridges/CBridge.h"
+#include "detectors/Detector.h"
 #include "detectors/LaneChangeEvent.h"
+#include "engine/DriverModel.h"
+#include "engine/features/RoadSegment.h"
 #include "project/settings/CSettings.h"
+
+#include <algorithm>
 
 namespace tarlo {
 
@@ -96,18 +101,81 @@ bool Lane::move() {
     if (finished())
         return true;
     for (auto& vehicle : vehicles) {
+        // A static occupant stays where it stands: there is nothing to tell anyone.
+        if (staticCount > 0 && vehicle->isObstacle())
+            continue;
         vehicle->updateKinematics(timeStep);
+        checkDetectors(*vehicle);
+        crossSegments(*vehicle);
         trackBridges(*vehicle);
     }
     const Vehicle& last = *vehicles.back();
     entrySpace = last.position - last.length;
-    if (vehicles.front()->position > length + exitDistance) {
-        // No bridge may read a vehicle that has left the road.
+    // In constant-velocity mode vehicles drive through an obstacle ahead of them, so the
+    // front moving vehicle is the one that may leave.
+    auto front = vehicles.begin();
+    if (staticCount > 0)
+        front = std::find_if(vehicles.begin(), vehicles.end(),
+                             [](const auto& vehicle) { return !vehicle->isObstacle(); });
+    if ((*front)->position > length + exitDistance) {
+        // No detector or bridge may read a vehicle that has left the road.
+        for (Detector* detector : detectors)
+            detector->vehicleLeaving(**front);
         for (CBridge* bridge : bridges)
-            bridge->RemoveVehicle(vehicles.front().get());
-        vehicles.erase(vehicles.begin());
+            bridge->RemoveVehicle(front->get());
+        vehicles.erase(front);
     }
     return finished();
+}
+
+void Lane::checkDetectors(const Vehicle& vehicle) const {
+    for (Detector* detector : detectors)
+        detector->passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
+}
+
+// A move covers the stretch of road (p0, p1]; a vehicle's first move from the entrance
+// covers [0, p1], so a stretch that starts at the entrance is entered by every new vehicle.
+// A vehicle that did not move crosses nothing, and a stretch reached and passed within one
+// move is neither entered nor left. The segments are sorted by start: none from the first
+// that starts beyond p1 on is reached. When the vehicle leaves a stretch and enters none,
+// the first stretch it is still inside is entered again (overlapping stretches), or, when
+// there is none, the driver returns to its drawn desired speed.
+void Lane::crossSegments(Vehicle& vehicle) const {
+    const double p0 = vehicle.previousPosition;
+    const double p1 = vehicle.position;
+    if (segments.empty() || !(p0 < p1))
+        return;
+    bool entered = false;
+    bool left = false;
+    for (RoadSegment* segment : segments) {
+        const double start = segment->start;
+        if (start > p1)
+            break;
+        const double end = segment->end;
+        const bool reachesStart = p0 < start || (p0 == 0.0 && start <= 0.0);
+        const bool passesEnd = p0 < end && end <= p1;
+        if (reachesStart && passesEnd)
+            continue;
+        if (reachesStart) {
+            segment->enter(vehicle);
+            entered = true;
+        } else if (passesEnd) {
+            segment->leave(vehicle);
+            left = true;
+        }
+    }
+    if (!left || entered)
+        return;
+    for (RoadSegment* segment : segments) {
+        if (segment->start > p1)
+            break;
+        if (p1 < segment->end) {
+            segment->enter(vehicle);
+            return;
+        }
+    }
+    if (vehicle.driver)
+        vehicle.driver->resetDesiredSpeed();
 }
 
 // A vehicle is listed from the step its front reaches the buffer before the bridge until
@@ -130,6 +198,16 @@ void Lane::appendVehicle(std::unique_ptr<Vehicle> vehicle) {
     if (vehicle->isObstacle())
         ++staticCount;
     vehicles.push_back(std::move(vehicle));
+}
+
+void Lane::placeStatic(std::unique_ptr<Vehicle> vehicle) {
+    auto at = vehicles.begin();
+    while (at != vehicles.end() && (*at)->position >= vehicle->position)
+        ++at;
+    if (at == vehicles.end())
+        entrySpace = vehicle->position - vehicle->length;
+    vehicles.insert(at, std::move(vehicle));
+    ++staticCount;
 }
 
 void Lane::insertVehicle(std::size_t index, std::unique_ptr<Vehicle> vehicle) {

@@ -9,7 +9,9 @@ namespace tarlo {
 
 class CBridge;
 class CSettings;
+class Detector;
 class LaneChangeRecorder;
+class RoadSegment;
 
 // One lane of one direction. It owns its vehicles, ordered front first (index 0 is the
 // furthest along), and moves them each step.
@@ -24,11 +26,15 @@ public:
     void computeAccelerations();
     // Lets every vehicle but the front one change to a neighbouring lane when that pays.
     void considerLaneChanges();
-    // Moves every occupant and removes the front one once it has passed the road end by
-    // more than 10 m (at most one per step). Returns whether the lane is finished.
+    // Moves every occupant but the static ones, telling the detectors, the road segments and
+    // then the bridges of each move, and removes the front moving one once it has passed
+    // the road end by more than 10 m (at most one per step). Returns whether the lane is
+    // finished.
     bool move();
     // Takes a released vehicle at the back of the lane.
     void appendVehicle(std::unique_ptr<Vehicle> vehicle);
+    // Takes a static occupant (an obstacle) behind every occupant at or ahead of it.
+    void placeStatic(std::unique_ptr<Vehicle> vehicle);
     void insertVehicle(std::size_t index, std::unique_ptr<Vehicle> vehicle);
     void clear();
 
@@ -58,6 +64,10 @@ public:
     double bridgeBuffer;
     // The road's bridges; a vehicle is listed by each while near it.
     std::vector<CBridge*> bridges;
+    // Every detector of the lane's direction.
+    std::vector<Detector*> detectors;
+    // Every road segment of the lane's direction, sorted by start.
+    std::vector<RoadSegment*> segments;
     bool hasLaneChangeDetector = false;
     LaneChangeRecorder* laneChangeDetector = nullptr;
 
@@ -65,6 +75,8 @@ public:
     static constexpr double exitDistance = 10.0;
 
 private:
+    void checkDetectors(const Vehicle& vehicle) const;
+    void crossSegments(Vehicle& vehicle) const;
     void trackBridges(const Vehicle& vehicle) const;
 
     // Evaluates a change for vehicle i; true when it has left this lane (its slot is then

@@ -1,5 +1,9 @@
 #include "engine/Road.h"
 
+#include "detectors/CStatDetector.h"
+#include "detectors/DetectorFactory.h"
+#include "engine/features/Obstacle.h"
+#include "engine/features/SegmentFactory.h"
 #include "platform/Host.h"
 #include "project/settings/CSettings.h"
 #include "vehicles/CIDMParameterSet.h"
@@ -24,7 +28,33 @@ void Road::setupFile(int format, int lanes, const std::string& fileName) {
 
 void Road::addBridge(const CBridge& bridge) { bridges.push_back(std::make_unique<CBridge>(bridge)); }
 
+void Road::addDetector(const CStatDetector& element, int lanesPos, int lanesNeg, int format) {
+    const bool positive = element.getDirPos();
+    std::unique_ptr<Detector> detector = makeDetector(element, positive ? lanesPos : lanesNeg,
+                                                      roadLength, vehicleTypes, format, m_Settings);
+    if (detector)
+        (positive ? detectorsPos : detectorsNeg).push_back(std::move(detector));
+}
+
+void Road::addRoadFeature(const CRoadFeature& element) {
+    std::unique_ptr<RoadSegment> segment =
+        makeRoadSegment(element, m_Settings, vehicleTypes, generators.feature);
+    if (segment)
+        (segment->dirPositive ? segmentsPos : segmentsNeg).push_back(std::move(segment));
+}
+
+namespace {
+template <class T> std::vector<T*> pointersTo(const std::vector<std::unique_ptr<T>>& owned) {
+    std::vector<T*> pointers;
+    pointers.reserve(owned.size());
+    for (const auto& item : owned)
+        pointers.push_back(item.get());
+    return pointers;
+}
+} // namespace
+
 double Road::init(bool& ok) {
+    std::vector<std::unique_ptr<Obstacle>> obstacles = arrangeSegments();
     std::sort(bridges.begin(), bridges.end(),
               [](const auto& a, const auto& b) { return a->GetStart() > b->GetStart(); });
     std::vector<CBridge*> runBridges;
@@ -39,16 +69,82 @@ double Road::init(bool& ok) {
         direction->allowLaneChanging = allowLaneChanging;
         direction->length = roadLength;
     }
-    dirPos.init(m_Settings, 0, std::vector<double>(noLanesPos, roadLength), runBridges);
+    dirPos.init(m_Settings, 0, std::vector<double>(noLanesPos, roadLength), runBridges,
+                pointersTo(detectorsPos), pointersTo(segmentsPos));
     for (Lane& lane : dirPos.lanes)
         lanes.push_back(&lane);
     if (noDirections == 2) {
-        dirNeg.init(m_Settings, noLanesPos, std::vector<double>(noLanesNeg, roadLength),
-                    runBridges);
+        dirNeg.init(m_Settings, noLanesPos, std::vector<double>(noLanesNeg, roadLength), runBridges,
+                    pointersTo(detectorsNeg), pointersTo(segmentsNeg));
         for (Lane& lane : dirNeg.lanes)
             lanes.push_back(&lane);
     }
+    if (!placeObstacles(std::move(obstacles)))
+        ok = false;
     return pending.empty() ? 0.0 : pending.front()->getTime();
+}
+
+// Gives every segment its direction positions and sorts each list by start, equal starts
+// in the order the features were added. The obstacles leave the lists: they belong in their
+// lanes, and a crossing of their stretch changes no driver. Returns them, positive
+// direction first.
+std::vector<std::unique_ptr<Obstacle>> Road::arrangeSegments() {
+    std::vector<std::unique_ptr<Obstacle>> obstacles;
+    for (auto* segments : {&segmentsPos, &segmentsNeg}) {
+        for (const auto& segment : *segments)
+            segment->locate(roadLength);
+        std::stable_sort(segments->begin(), segments->end(),
+                         [](const auto& a, const auto& b) { return a->start < b->start; });
+        for (auto& segment : *segments) {
+            if (auto* obstacle = dynamic_cast<Obstacle*>(segment.get())) {
+                segment.release();
+                obstacles.emplace_back(obstacle);
+            }
+        }
+        std::erase(*segments, nullptr);
+    }
+    return obstacles;
+}
+
+// Each obstacle joins its lane as a static occupant, after every occupant at or ahead of
+// its position. An obstacle whose lane the road does not have stops the set-up; it and
+// the obstacles not yet placed are destroyed.
+bool Road::placeObstacles(std::vector<std::unique_ptr<Obstacle>> obstacles) {
+    for (auto& obstacle : obstacles) {
+        if (!mapObstacleLane(*obstacle))
+            return false;
+        obstacle->vehicleNo = static_cast<unsigned>(releasedCount);
+        obstacle->driveOnRight = driveOnRight;
+        obstacle->laneChangeAllowed = false;
+        obstacle->laneChangeTimer = 0.0;
+        Lane& lane = *lanes[obstacle->lane - 1];
+        lane.placeStatic(std::move(obstacle));
+    }
+    return true;
+}
+
+// The road lane of an obstacle. Its direction lane must exist on the road; the traffic
+// file's lane count does not limit it.
+bool Road::mapObstacleLane(Obstacle& obstacle) {
+    const bool positive = obstacle.Vehicle::dirPositive;
+    const int directionLane = obstacle.lane;
+    const int directionLanes = positive ? noLanesPos : (noDirections == 2 ? noLanesNeg : 0);
+    if (directionLane >= 1 && directionLane <= directionLanes) {
+        const int roadLane = positive ? directionLane : noLanes - directionLane + 1;
+        if (roadLane >= 1 && roadLane <= static_cast<int>(lanes.size()) &&
+            lanes[roadLane - 1]->positive == positive) {
+            obstacle.roadLanes = noLanes;
+            obstacle.lane = roadLane;
+            return true;
+        }
+    }
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "The obstacle lane does not exist on the specified road\n"
+                  "Obstacle lane: %d\tDirection: %d",
+                  directionLane, positive ? 1 : 0);
+    m_Host.showMessage(text, MessageIcon::Exclamation);
+    return false;
 }
 
 // The first block of the traffic file; a file without a vehicle cannot start a run.
@@ -151,6 +247,10 @@ bool Road::update(double t) {
         bridge->Update(t);
     if (!(finishedPos && finishedNeg && endOfFile && pending.empty()))
         return false;
+    for (const auto& detector : detectorsPos)
+        detector->finish();
+    for (const auto& detector : detectorsNeg)
+        detector->finish();
     for (const auto& bridge : bridges)
         bridge->Finish();
     return true;
@@ -166,8 +266,14 @@ LaneSnapshot Road::getVehicles() const {
 }
 
 void Road::clear() {
+    // Detectors go first: the output detector writes what still waits as it closes.
+    detectorsPos.clear();
+    detectorsNeg.clear();
     dirPos.clear();
     dirNeg.clear();
+    // The obstacles went to their lanes at init and have gone with them.
+    segmentsPos.clear();
+    segmentsNeg.clear();
     fileReader.reset();
     endOfFile = false;
     releasedCount = 0;

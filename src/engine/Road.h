@@ -1,7 +1,9 @@
 #pragma once
 
 #include "bridges/CBridge.h"
+#include "detectors/Detector.h"
 #include "engine/Direction.h"
+#include "engine/features/RoadSegment.h"
 #include "trafficfiles/FileHandler.h"
 #include "vehicles/RandomGenerator.h"
 
@@ -13,9 +15,12 @@
 namespace tarlo {
 
 class CSettings;
+class CRoadFeature;
+class CStatDetector;
 class CVehicleTypes;
 class Host;
 class Lane;
+class Obstacle;
 class Vehicle;
 
 // The vehicles of every lane, in road lane order. The lists are the caller's; the
@@ -36,7 +41,16 @@ public:
     void setupFile(int format, int lanes, const std::string& fileName);
     // A run copy of the bridge joins the road.
     void addBridge(const CBridge& bridge);
-    // Builds directions and lanes and reads the first block; returns the first arrival time.
+    // The runtime detector of the element joins the detectors of its direction, which has
+    // lanesPos or lanesNeg lanes; an element without a runtime class adds none. Needs
+    // roadLength and vehicleTypes set; format is the traffic file format of output files.
+    void addDetector(const CStatDetector& element, int lanesPos, int lanesNeg, int format);
+    // The runtime segment of a road-feature element joins the segments of its direction; an
+    // element of another type adds none. The segment takes the road's vehicle types and the
+    // run's road-feature generator.
+    void addRoadFeature(const CRoadFeature& element);
+    // Builds directions and lanes, reads the first block and places the obstacles in their
+    // lanes; returns the first arrival time.
     double init(bool& ok);
     // Checks the vehicle's lane against the traffic-file and road lanes and maps it to the
     // road lane number; shows the lane message and returns false on a mismatch.
@@ -53,6 +67,16 @@ public:
     // The run's bridges, the one that starts furthest along first.
     const std::vector<std::unique_ptr<CBridge>>& getBridges() const { return bridges; }
     const Lane& lane(int roadLane) const { return *lanes[roadLane - 1]; }
+    // The run's detectors of one direction, in element order.
+    const std::vector<std::unique_ptr<Detector>>& getDetectors(bool positive) const {
+        return positive ? detectorsPos : detectorsNeg;
+    }
+
+    // The run's road segments of one direction, sorted by start from init on. Until init
+    // they include the obstacles; init hands those to their lanes.
+    const std::vector<std::unique_ptr<RoadSegment>>& getSegments(bool positive) const {
+        return positive ? segmentsPos : segmentsNeg;
+    }
 
     // Copies of the run configuration, set before init.
     bool constVelocity = false;
@@ -79,6 +103,9 @@ private:
     void release(std::unique_ptr<Vehicle> vehicle, Lane& lane);
     void readNext();
     bool readFirstBlock();
+    std::vector<std::unique_ptr<Obstacle>> arrangeSegments();
+    bool placeObstacles(std::vector<std::unique_ptr<Obstacle>> obstacles);
+    bool mapObstacleLane(Obstacle& obstacle);
 
     const CSettings& m_Settings;
     Host& m_Host;
@@ -89,6 +116,10 @@ private:
     std::unique_ptr<FileHandler> fileReader;
     std::deque<std::unique_ptr<Vehicle>> pending;
     std::vector<Lane*> lanes;
+    std::vector<std::unique_ptr<Detector>> detectorsPos;
+    std::vector<std::unique_ptr<Detector>> detectorsNeg;
+    std::vector<std::unique_ptr<RoadSegment>> segmentsPos;
+    std::vector<std::unique_ptr<RoadSegment>> segmentsNeg;
     std::vector<std::unique_ptr<CBridge>> bridges;
 };
 

@@ -1,8 +1,12 @@
 #pragma once
 
 #include "bridges/CBridge.h"
+#include "detectors/CStatDetector.h"
+#include "project/CRoadFeature.h"
 #include "vehicles/CVehicleTypes.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -28,10 +32,28 @@ struct RunConfiguration {
     bool m_AllowLaneChanging = true;
     bool m_bConstVelocity = false;
     bool m_DriveOnRight = true;
+    // Stored, edited and handed to a run, which does not use it.
+    bool m_OutputCarsToFile = true;
     std::shared_ptr<CVehicleTypes> m_pVehicleTypes = std::make_shared<CVehicleTypes>();
     std::vector<CBridge> m_vBridges;
+    std::vector<CStatDetector> m_vStatDetectors;
+    std::vector<CRoadFeature> m_vRoadFeatures;
     // The seed of the run's random generators; without one the clock chooses it.
     std::optional<std::uint32_t> m_Seed;
+    // The folder of the project file; empty for a project never saved (the current folder).
+    std::string m_ProjectFolder;
+
+    // A path of the project as a run opens it. Projects made on Windows separate folders
+    // with a backslash, which counts as '/'; a relative path lies in the project's folder.
+    std::string runPath(const std::string& path) const {
+        std::string result = path;
+        std::replace(result.begin(), result.end(), '\\', '/');
+        const bool drive = result.size() >= 2 && result[1] == ':' &&
+                           std::isalpha(static_cast<unsigned char>(result[0]));
+        if (m_ProjectFolder.empty() || drive || result.starts_with('/'))
+            return result;
+        return m_ProjectFolder + '/' + result;
+    }
 };
 
 } // namespace tarlo

@@ -99,7 +99,7 @@ void RunControl::makeAutoMetricsDir() {
 }
 
 bool RunControl::initSimulation() {
-    m_Sim.m_FileIn = m_Config.m_FileIn;
+    m_Sim.m_FileIn = m_Config.runPath(m_Config.m_FileIn);
     m_Sim.m_FileType = m_Config.m_FileType;
     m_Sim.m_NoDirections = m_Config.m_NoDirections;
     m_Sim.m_NoLanes = m_Config.m_NoLanes;
@@ -117,10 +117,25 @@ bool RunControl::initSimulation() {
     road.driveOnRight = m_Config.m_DriveOnRight;
     road.vehicleTypes = m_Config.m_pVehicleTypes.get();
     road.generators = RunGenerators::fromSeed(m_RunSeed);
-    // Road features and detectors join the road here as the road gains them.
+    // Output file names start with the folder: it must end with a separator, or the files
+    // would land beside it.
+    std::string metricsDir = m_Config.runPath(m_Config.m_MetricsDir);
+    if (!metricsDir.empty() && metricsDir.back() != '/')
+        metricsDir += '/';
+    for (const CRoadFeature& element : m_Config.m_vRoadFeatures)
+        road.addRoadFeature(element);
+    if (!m_bMuteDetectors) {
+        // A detector takes the road length when it is built, before the road set-up.
+        road.roadLength = m_Config.m_RoadLength;
+        for (CStatDetector& element : m_Config.m_vStatDetectors) {
+            element.setOutputPath(metricsDir);
+            road.addDetector(element, m_Config.m_NoLanesDirPos, m_Config.m_NoLanesDirNeg,
+                             m_Config.m_FileType);
+        }
+    }
     if (!m_bMuteBridges) {
         for (CBridge& bridge : m_Config.m_vBridges) {
-            bridge.SetOutputPath(m_Config.m_MetricsDir);
+            bridge.SetOutputPath(metricsDir);
             road.addBridge(bridge);
         }
     }
@@ -290,8 +305,11 @@ void RunControl::runWorker(const std::string& documentName) {
     const bool started = startRun();
     if (started) {
         bool more = true;
-        while (m_bInvisibleRun && more)
+        while (m_bInvisibleRun && more) {
             m_Sim.step(more);
+            // The simulated time is the one figure others may read while the worker runs.
+            m_SimTime = m_Sim.time;
+        }
     } else {
         // A run that could not start is reported as such, never as finished.
         writeOutput(documentName, "| Simulation initialization failed");

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/Command.h"
+
+namespace tarlo::cli {
+
+// `tarlo new PROJECT [options]`: a new project with every default, saved to disk.
+Command projectNewCommand();
+
+} // namespace tarlo::cli

@@ -1,0 +1,162 @@
+#include "cli/ProjectRun.h"
+
+#include "cli/ExitCode.h"
+#include "cli/ProjectFiles.h"
+#include "platform/ConsoleHost.h"
+#include "project/CTarloDoc.h"
+
+#include <chrono>
+#include <cstdio>
+#include <limits>
+#include <optional>
+#include <ostream>
+#include <thread>
+#include <unistd.h>
+
+namespace tarlo::cli {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// How often the run's elapsed time is taken, and how often the progress line is redrawn.
+constexpr auto POLL_PERIOD = 50ms;
+constexpr auto PROGRESS_PERIOD = 500ms;
+// File times come from the kernel's coarse clock, which may lag the clock read at the
+// start of the run by a tick.
+constexpr auto FILE_CLOCK_SLACK = 20ms;
+
+const char* const HELP = R"(Usage: tarlo run PROJECT [options]
+
+Validates the project and runs it invisibly, as fast as the machine allows. The output
+log goes to standard output; a terminal shows the elapsed time on standard error while
+the run lasts. At the end come the completion line, the metrics folder and the number of
+files written in it.
+
+Exit codes: 0 the run completed, 1 the project is invalid or the run could not be set
+up, 3 the project cannot be read.
+
+Options:
+  --seed N            seed of the random numbers; the same seed gives the same output
+                      (default: chosen from the clock and written to the log)
+  --metrics DIR       the metrics folder of this run, instead of the project's; a
+                      relative DIR lies in the current folder, and only its last level
+                      is created
+  --mute-detectors    run without the detectors
+  --mute-bridges      run without the bridges
+  --quiet             no progress line
+  --settings FILE     program settings to use
+  -h, --help          show this help
+)";
+
+struct Request {
+    std::string path;
+    std::optional<std::uint32_t> seed;
+    std::optional<std::string> metrics;
+    bool muteDetectors = false;
+    bool muteBridges = false;
+    bool progress = false;
+};
+
+std::string clockText(std::uint32_t ms) {
+    const unsigned s = ms / 1000;
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u:%02u:%02u", s / 3600, s / 60 % 60, s % 60);
+    return text;
+}
+
+// The simulation itself belongs to the worker; only the run control's atomic fields are
+// read here.
+void showProgress(std::ostream& err, const RunControl& control) {
+    err << "\rRunning: " << clockText(control.m_ElapsedMs) << " elapsed";
+    if (const double simTime = control.m_SimTime; simTime > 0.0)
+        err << ", simulated time " << static_cast<long long>(simTime) << " s";
+    err << "\033[K" << std::flush;
+}
+
+// Waits for the worker to finish, keeping the elapsed time of the run up to date as the
+// desktop's idle processing does.
+void waitForRun(CommandContext& context, RunControl& control, bool progress) {
+    bool started = false;
+    auto nextLine = std::chrono::steady_clock::now() + PROGRESS_PERIOD;
+    while (control.m_bRunning) {
+        // The run's start tick is set just before it posts Started.
+        if (!started) {
+            started = context.host.waitForNotification(RunNotification::Started, POLL_PERIOD);
+            continue;
+        }
+        control.idleTick(context.host.tickMs());
+        std::this_thread::sleep_for(POLL_PERIOD);
+        if (progress && std::chrono::steady_clock::now() >= nextLine) {
+            showProgress(context.err, control);
+            nextLine += PROGRESS_PERIOD;
+        }
+    }
+    control.waitForInvisibleRun();
+    if (progress && started)
+        context.err << "\r\033[K" << std::flush;
+}
+
+int run(CommandContext& context, const Request& request) {
+    CTarloDoc doc(context.settings, context.host);
+    if (!openProject(doc, request.path, context.err))
+        return EXIT_FILE_ERROR;
+    if (request.seed)
+        doc.m_Seed = request.seed;
+    if (request.metrics) {
+        doc.m_MetricsDir = commandLineFolder(*request.metrics);
+        doc.m_bAutoDir = false;
+    }
+    RunControl& control = doc.runControl();
+    control.m_bMuteDetectors = request.muteDetectors;
+    control.m_bMuteBridges = request.muteBridges;
+
+    const auto since = std::filesystem::file_time_type::clock::now() - FILE_CLOCK_SLACK;
+    control.runInvisible();
+    // Without a worker the validation refused the project.
+    if (!control.m_pWorkerThread.joinable())
+        return EXIT_FAILED;
+    waitForRun(context, control, request.progress);
+    // A run whose set-up failed posts Stopped instead.
+    if (!context.host.waitForNotification(RunNotification::InvisibleFinished, 0ms))
+        return EXIT_FAILED;
+    control.invisibleFinished();
+
+    const std::string folder = doc.runPath(doc.m_MetricsDir);
+    context.out << "Metrics folder: " << folder << '\n'
+                << "Files written: " << filesWrittenSince(folder, since) << '\n';
+    return EXIT_OK;
+}
+
+Runner prepare(const Arguments& args) {
+    args.expectPositional({"PROJECT"});
+    Request request;
+    request.path = args.positional()[0];
+    if (args.has("seed")) {
+        const std::uint64_t seed = args.count("seed", 0);
+        if (seed > std::numeric_limits<std::uint32_t>::max())
+            throw args.error("--seed must be at most 4294967295");
+        request.seed = static_cast<std::uint32_t>(seed);
+    }
+    request.metrics = args.value("metrics");
+    if (request.metrics && request.metrics->empty())
+        throw args.error("--metrics needs a folder name");
+    request.muteDetectors = args.flag("mute-detectors");
+    request.muteBridges = args.flag("mute-bridges");
+    request.progress = !args.flag("quiet") && ::isatty(STDERR_FILENO);
+    return [request](CommandContext& context) { return run(context, request); };
+}
+
+} // namespace
+
+Command projectRunCommand() {
+    return {"run",
+            "PROJECT [--seed N] [--metrics DIR] [--mute-detectors] [--mute-bridges] [--quiet]",
+            "run a project invisibly and report its output",
+            HELP,
+            {{"seed"}, {"metrics"}},
+            prepare,
+            {{"mute-detectors"}, {"mute-bridges"}, {"quiet"}}};
+}
+
+} // namespace tarlo::cli

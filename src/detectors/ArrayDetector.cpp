@@ -1,0 +1,44 @@
+#include "detectors/ArrayDetector.h"
+
+#include <algorithm>
+#include <numeric>
+
+namespace tarlo {
+
+ArrayDetector::ArrayDetector(int kind, const DetectorParams& params, int first, int spacing,
+                             int last)
+    : Detector(DETECTOR_ARRAY, kind, params), m_First(first), m_Last(last), m_Spacing(spacing),
+      m_Statistics(params.lanes, params.interval) {
+    // Without a positive spacing the row would never end; it is then just the last position.
+    if (spacing > 0)
+        for (long long d = first; d < last; d += spacing)
+            m_vPositions.push_back(directionPosition(static_cast<int>(d)));
+    m_vPositions.push_back(directionPosition(last));
+    m_vCrossings.resize(m_vPositions.size());
+
+    m_vOrder.resize(m_vPositions.size());
+    std::iota(m_vOrder.begin(), m_vOrder.end(), std::size_t{0});
+    std::stable_sort(m_vOrder.begin(), m_vOrder.end(), [this](std::size_t a, std::size_t b) {
+        return m_vPositions[a] < m_vPositions[b];
+    });
+    watch(m_vPositions[m_vOrder.front()], m_vPositions[m_vOrder.back()]);
+}
+
+void ArrayDetector::finish() {
+    if (m_Output.is_open())
+        m_Output.close();
+}
+
+void ArrayDetector::gatherCrossings(const Vehicle& vehicle, double p0, double p1) {
+    auto it = std::lower_bound(m_vOrder.begin(), m_vOrder.end(), p0,
+                               [this](std::size_t j, double p) { return m_vPositions[j] < p; });
+    for (; it != m_vOrder.end() && m_vPositions[*it] <= p1; ++it)
+        m_vCrossings[*it].push_back(vehicle);
+}
+
+void ArrayDetector::clearCrossings() {
+    for (std::vector<Vehicle>& crossings : m_vCrossings)
+        crossings.clear();
+}
+
+} // namespace tarlo

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "detectors/Detector.h"
+#include "detectors/LaneStatistics.h"
+
+#include <vector>
+
+namespace tarlo {
+
+// A detector that watches a row of evenly spaced positions of one direction and gathers,
+// for each position, copies of the vehicles that crossed it (filter applied). The
+// positions are first, first + spacing, … while below last, then last (only last when
+// first >= last), as direction positions in that order.
+//
+// Concrete kinds (SpaceTimeDensityDetector 527, SpaceTimeSMSDetector 528) call
+// openOutput() in their constructors, compute from crossings(j) in writeInterval and
+// empty the lists with clearCrossings(). finish() closes the stream.
+class ArrayDetector : public Detector {
+public:
+    void finish() override;
+
+    int first() const { return m_First; }
+    int last() const { return m_Last; }
+    int spacing() const { return m_Spacing; }
+    // The direction positions, in list order.
+    const std::vector<int>& positions() const { return m_vPositions; }
+    const std::vector<Vehicle>& crossings(std::size_t j) const { return m_vCrossings[j]; }
+
+    // Gathers a copy of the vehicle at every position that the move p0 -> p1 reaches
+    // (p0 <= P <= p1); the filter is the caller's.
+    void gatherCrossings(const Vehicle& vehicle, double p0, double p1);
+
+protected:
+    // first and last are global positions; spacing must be positive.
+    ArrayDetector(int kind, const DetectorParams& params, int first, int spacing, int last);
+
+    // Destroys the gathered copies of every position.
+    void clearCrossings();
+
+    int m_First;
+    int m_Last;
+    int m_Spacing;
+    LaneStatistics m_Statistics;
+    std::vector<int> m_vPositions;
+    std::vector<std::vector<Vehicle>> m_vCrossings;
+
+private:
+    // List indices by increasing direction position, so that a move finds its positions
+    // by binary search.
+    std::vector<std::size_t> m_vOrder;
+};
+
+} // namespace tarlo

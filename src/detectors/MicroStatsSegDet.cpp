@@ -1,0 +1,70 @@
+#include "detectors/MicroStatsSegDet.h"
+
+#include <algorithm>
+#include <string>
+
+namespace tarlo {
+
+MicroStatsSegDet::MicroStatsSegDet(const DetectorParams& params, int start, int end)
+    : SegmentDetector(DETECTOR_MICRO_SEGMENT, params, start, end) {
+    openOutput();
+}
+
+void MicroStatsSegDet::finish() {
+    if (m_Output.is_open())
+        m_Output.close();
+}
+
+void MicroStatsSegDet::openOutput() {
+    openStream(m_Output,
+               fileName("Micro_", std::to_string(start()) + "-" + std::to_string(end()) + ".csv"));
+    m_Output << "Time,Vehicle ID,Type,Lane,Length (m),Position (m),Gap (m),Front Vehicle ID,"
+                "Velocity (km/h),Acceleration (m/s2)";
+    endRow(m_Output);
+}
+
+void MicroStatsSegDet::writeInterval() {
+    const double time = endOfIntervalTime();
+    if (m_vVehicles.empty()) {
+        m_Output << time;
+        endRow(m_Output);
+        return;
+    }
+    for (auto it = m_vVehicles.rbegin(); it != m_vVehicles.rend(); ++it) {
+        const Vehicle& vehicle = **it;
+        m_Output << time << ',' << vehicle.vehicleNo << ',' << vehicle.vehicleClass + 1 << ','
+                 << directionLaneNumber(vehicle) << ',' << vehicle.length << ',' << vehicle.position
+                 << ',' << vehicle.gap << ',' << frontVehicleNo(vehicle) << ','
+                 << vehicle.speed * 3.6 << ',' << vehicle.accel;
+        endRow(m_Output);
+    }
+}
+
+unsigned MicroStatsSegDet::frontVehicleNo(const Vehicle& vehicle) const {
+    for (const DepartedLeader& departed : m_vDeparted)
+        if (departed.follower == &vehicle && departed.leader == vehicle.leader)
+            return departed.vehicleNo;
+    return vehicle.leader ? vehicle.leader->vehicleNo : 0;
+}
+
+void MicroStatsSegDet::vehicleLeaving(const Vehicle& vehicle) {
+    SegmentDetector::vehicleLeaving(vehicle);
+    std::erase_if(m_vDeparted, [&](const DepartedLeader& d) { return d.follower == &vehicle; });
+    for (const Vehicle* follower : m_vVehicles)
+        if (follower->leader == &vehicle)
+            m_vDeparted.push_back({follower, &vehicle, vehicle.vehicleNo});
+}
+
+// Every listed vehicle's own move reaches the segment, so by the second step after its
+// leader left, its leader has been renewed and the record is dropped.
+void MicroStatsSegDet::update(double /*t*/) {
+    if (m_vDeparted.empty())
+        return;
+    std::erase_if(m_vDeparted, [this](const DepartedLeader& d) {
+        const bool listed =
+            std::find(m_vVehicles.begin(), m_vVehicles.end(), d.follower) != m_vVehicles.end();
+        return !listed || d.follower->leader != d.leader;
+    });
+}
+
+} // namespace tarlo

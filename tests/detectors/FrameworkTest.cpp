@@ -1,0 +1,299 @@
+#include "detectors/ArrayDetector.h"
+#include "detectors/FlowDensityDetector.h"
+#include "detectors/LaneChangeEvent.h"
+#include "detectors/PointDetector.h"
+#include "detectors/SegmentDetector.h"
+#include "engine/Direction.h"
+#include "project/settings/CSettings.h"
+#include "support/TrafficFixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace tarlo {
+namespace {
+
+DetectorParams params(bool positive = true, int roadLength = 1000, int filter = 500,
+                      double interval = 60.0) {
+    DetectorParams p;
+    p.positive = positive;
+    p.lanes = 2;
+    p.filter = filter;
+    p.interval = interval;
+    p.roadLength = roadLength;
+    p.outputDir = "/nonexistent-tarlo-folder/";
+    return p;
+}
+
+// A point detector that records what reaches it.
+class ProbePoint : public PointDetector {
+public:
+    ProbePoint(const DetectorParams& p, int x) : PointDetector(DETECTOR_FLOW_DENSITY, p, x) {}
+    void vehiclePassed(const Vehicle& vehicle, double t) override {
+        passed.emplace_back(vehicle.vehicleNo, t);
+    }
+    void writeInterval() override { written.push_back(endOfIntervalTime()); }
+    std::string name(std::string_view prefix, std::string_view tail) const {
+        return fileName(prefix, tail);
+    }
+
+    std::vector<std::pair<unsigned, double>> passed;
+    std::vector<double> written;
+};
+
+class ProbeSegment : public SegmentDetector {
+public:
+    ProbeSegment(const DetectorParams& p, int start, int end, bool everyMove = false)
+        : SegmentDetector(DETECTOR_MACRO_SEGMENT, p, start, end) {
+        if (everyMove)
+            watchEveryMove();
+    }
+    void update(double t) override { updates.push_back(t); }
+    std::vector<double> updates;
+};
+
+class ProbeArray : public ArrayDetector {
+public:
+    ProbeArray(const DetectorParams& p, int first, int spacing, int last)
+        : ArrayDetector(DETECTOR_ST_DENSITY, p, first, spacing, last) {}
+};
+
+class ProbeLaneChange : public Detector, public LaneChangeRecorder {
+public:
+    explicit ProbeLaneChange(const DetectorParams& p)
+        : Detector(DETECTOR_LANE_CHANGE, DETECTOR_LANE_CHANGES, p) {}
+    void recordEvent(const LaneChangeEvent&) override {}
+    LaneChangeRecorder* laneChangeRecorder() override { return this; }
+};
+
+class FrameworkTest : public ::testing::Test {
+protected:
+    Vehicle vehicle(unsigned number, int vehicleClass = 0) const {
+        Vehicle v(settings);
+        v.vehicleNo = number;
+        v.vehicleClass = vehicleClass;
+        return v;
+    }
+    CSettings settings;
+};
+
+TEST_F(FrameworkTest, IntervalTimerCompletesAtMostOneIntervalPerStep) {
+    const struct {
+        const char* name;
+        double dt, interval;
+        int steps;
+        std::vector<double> written;
+        double sinceOutput;
+    } rows[] = {
+        {"quarter steps, 1 s intervals", 0.25, 1.0, 9, {1.0, 2.0}, 0.25},
+        {"an interval that never elapses writes nothing", 0.5, 60.0, 10, {}, 5.0},
+        {"a step longer than the interval", 2.5, 1.0, 3, {1.0, 2.0, 3.0}, 4.5},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        ProbePoint probe(params(true, 1000, 500, row.interval), 100);
+        for (int i = 0; i < row.steps; ++i)
+            probe.tickInterval(row.dt);
+        EXPECT_EQ(probe.written, row.written);
+        EXPECT_DOUBLE_EQ(probe.elapsedTime(), row.dt * row.steps);
+        EXPECT_DOUBLE_EQ(probe.timeSinceOutput(), row.sinceOutput);
+        EXPECT_EQ(probe.intervalCount(), static_cast<int>(row.written.size()));
+    }
+}
+
+TEST_F(FrameworkTest, PointCrossingsIncludeBothEnds) {
+    const struct {
+        bool positive;
+        double p0, p1;
+        bool reported;
+    } rows[] = {
+        {true, 90.0, 99.9, false},
+        {true, 90.0, 100.0, true},
+        {true, 100.0, 110.0, true},
+        {true, 100.0, 100.0, true},
+        {true, 100.1, 120.0, false},
+        {true, 0.0, 1000.0, true},
+        // x = 100 on a 1000 m road is direction position 900 in the negative direction.
+        {false, 95.0, 105.0, false},
+        {false, 895.0, 900.0, true},
+        {false, 900.0, 905.0, true},
+    };
+    for (const auto& row : rows) {
+        ProbePoint probe(params(row.positive), 100);
+        probe.passCheck(vehicle(7), row.p0, row.p1, 12.5);
+        EXPECT_EQ(probe.passed.size(), row.reported ? 1u : 0u)
+            << row.positive << " " << row.p0 << " -> " << row.p1;
+        if (row.reported) {
+            EXPECT_EQ(probe.passed[0], std::make_pair(7u, 12.5));
+        }
+    }
+}
+
+TEST_F(FrameworkTest, AStepEndingOnThePositionReportsInBothSteps) {
+    ProbePoint probe(params(), 100);
+    probe.passCheck(vehicle(1), 90.0, 100.0, 1.0);
+    probe.passCheck(vehicle(1), 100.0, 110.0, 2.0);
+    EXPECT_EQ(probe.passed.size(), 2u);
+}
+
+TEST_F(FrameworkTest, VehicleFilterTable) {
+    // Accepted classes 0..5 per filter code.
+    const struct {
+        int filter;
+        bool accepts[6];
+    } rows[] = {
+        {500, {1, 1, 1, 1, 1, 1}}, {501, {0, 1, 1, 1, 1, 1}}, {502, {1, 0, 0, 0, 0, 0}},
+        {503, {0, 1, 0, 0, 0, 0}}, {504, {0, 0, 1, 0, 0, 0}}, {505, {0, 0, 0, 1, 0, 0}},
+        {506, {0, 0, 0, 0, 1, 0}}, {507, {0, 0, 0, 0, 0, 1}}, {499, {1, 1, 1, 1, 1, 1}},
+        {508, {1, 1, 1, 1, 1, 1}},
+    };
+    for (const auto& row : rows) {
+        for (int c = 0; c < 6; ++c) {
+            ProbePoint probe(params(true, 1000, row.filter), 100);
+            probe.passCheck(vehicle(1, c), 99.0, 101.0, 0.0);
+            EXPECT_EQ(!probe.passed.empty(), row.accepts[c]) << row.filter << " class " << c;
+        }
+    }
+}
+
+TEST_F(FrameworkTest, FileNamesCarryFilterDirectionAndGlobalPosition) {
+    const std::pair<int, const char*> tokens[] = {{500, "All"}, {501, "Trucks"}, {502, "Car"},
+                                                  {503, "ST"},  {504, "LT"},     {505, "Crane"},
+                                                  {506, "LL"},  {507, "UDV"},    {42, "All"}};
+    for (const auto& [filter, token] : tokens) {
+        DetectorParams p = params(true, 3000, filter);
+        p.outputDir = "out/";
+        EXPECT_EQ(ProbePoint(p, 1000).name("FD_", "1000.csv"),
+                  std::string("out/FD_") + token + "_Pos_1000.csv");
+    }
+    DetectorParams p = params(false, 3000);
+    p.outputDir = "m\\";
+    const ProbePoint negative(p, 1000);
+    EXPECT_EQ(negative.position(), 2000);
+    EXPECT_EQ(negative.globalPosition(), 1000);
+    EXPECT_EQ(negative.name("FD_", "1000.csv"), "m\\FD_All_Neg_1000.csv");
+}
+
+TEST_F(FrameworkTest, SegmentListsVehiclesBetweenEntryAndExit) {
+    ProbeSegment segment(params(true, 1000, 502), 100, 200);
+    const Vehicle car = vehicle(1, 0), truck = vehicle(2, 2), fast = vehicle(3, 0);
+    segment.passCheck(car, 90.0, 110.0, 1.0);
+    segment.passCheck(truck, 95.0, 100.0, 1.0); // filtered out
+    segment.passCheck(fast, 50.0, 250.0, 1.0);  // through the whole segment in one step
+    EXPECT_EQ(segment.vehicles(), std::vector<const Vehicle*>{&car});
+    segment.passCheck(car, 150.0, 160.0, 2.0);
+    EXPECT_EQ(segment.vehicles().size(), 1u);
+    segment.passCheck(car, 195.0, 200.0, 3.0);
+    EXPECT_TRUE(segment.vehicles().empty());
+    segment.passCheck(car, 200.0, 210.0, 4.0); // left already
+    EXPECT_TRUE(segment.vehicles().empty());
+    // Moves that reach the segment are followed by update; far ones are not looked at.
+    segment.passCheck(car, 300.0, 310.0, 5.0);
+    EXPECT_EQ(segment.updates, (std::vector<double>{1.0, 1.0, 1.0, 2.0, 3.0, 4.0}));
+}
+
+TEST_F(FrameworkTest, ASegmentListsAVehicleOnceWhenItsStepEndsOnTheEntry) {
+    ProbeSegment segment(params(), 100, 200);
+    const Vehicle car = vehicle(1);
+    segment.passCheck(car, 90.0, 100.0, 1.0);
+    segment.passCheck(car, 100.0, 110.0, 2.0);
+    segment.passCheck(car, 190.0, 205.0, 3.0);
+    EXPECT_TRUE(segment.vehicles().empty());
+}
+
+TEST_F(FrameworkTest, SegmentExitNeedsNoFilterAndLeavingTheRoadUnlists) {
+    ProbeSegment segment(params(), 100, 200);
+    const Vehicle a = vehicle(1), b = vehicle(2);
+    segment.passCheck(a, 90.0, 110.0, 1.0);
+    segment.passCheck(b, 90.0, 110.0, 1.0);
+    segment.vehicleLeaving(a);
+    EXPECT_EQ(segment.vehicles(), std::vector<const Vehicle*>{&b});
+    segment.vehicleLeaving(a); // absent: nothing happens
+    EXPECT_EQ(segment.vehicles().size(), 1u);
+}
+
+TEST_F(FrameworkTest, NegativeSegmentWatchesTheMirroredStretch) {
+    ProbeSegment segment(params(false, 3000), 1000, 1500);
+    EXPECT_EQ(segment.entry(), 1500);
+    EXPECT_EQ(segment.exit(), 2000);
+    EXPECT_EQ(segment.length(), 500);
+    EXPECT_EQ(segment.start(), 1000);
+    EXPECT_EQ(segment.end(), 1500);
+    const Vehicle car = vehicle(1);
+    segment.passCheck(car, 990.0, 1010.0, 1.0);
+    EXPECT_TRUE(segment.vehicles().empty());
+    segment.passCheck(car, 1490.0, 1510.0, 1.0);
+    EXPECT_EQ(segment.vehicles().size(), 1u);
+}
+
+TEST_F(FrameworkTest, EveryMoveSegmentsUpdateOnFarMovesToo) {
+    ProbeSegment segment(params(), 100, 200, true);
+    segment.passCheck(vehicle(1), 500.0, 510.0, 7.0);
+    EXPECT_EQ(segment.updates, std::vector<double>{7.0});
+}
+
+TEST_F(FrameworkTest, ArrayPositionsAndCrossings) {
+    ProbeArray array(params(), 0, 400, 1000);
+    EXPECT_EQ(array.positions(), (std::vector<int>{0, 400, 800, 1000}));
+    array.passCheck(vehicle(1), 350.0, 800.0, 1.0);
+    array.passCheck(vehicle(1), 800.0, 810.0, 2.0);
+    array.passCheck(vehicle(2, 1), 0.0, 5.0, 2.0);
+    EXPECT_EQ(array.crossings(0).size(), 1u);
+    EXPECT_EQ(array.crossings(1).size(), 1u);
+    EXPECT_EQ(array.crossings(2).size(), 2u) << "ends on 800, starts on 800";
+    EXPECT_EQ(array.crossings(3).size(), 0u);
+
+    ProbeArray negative(params(false, 3000), 0, 400, 1000);
+    EXPECT_EQ(negative.positions(), (std::vector<int>{3000, 2600, 2200, 2000}));
+    negative.passCheck(vehicle(1), 2150.0, 2650.0, 1.0);
+    EXPECT_EQ(negative.crossings(1).size(), 1u);
+    EXPECT_EQ(negative.crossings(2).size(), 1u);
+    EXPECT_EQ(negative.crossings(0).size() + negative.crossings(3).size(), 0u);
+
+    EXPECT_EQ(ProbeArray(params(), 900, 100, 500).positions(), std::vector<int>{500});
+    EXPECT_EQ(ProbeArray(params(), 0, 0, 500).positions(), std::vector<int>{500});
+}
+
+TEST_F(FrameworkTest, ArrayCrossingsPassTheFilter) {
+    ProbeArray array(params(true, 1000, 501), 0, 400, 1000);
+    array.passCheck(vehicle(1, 0), 390.0, 410.0, 1.0);
+    array.passCheck(vehicle(2, 4), 390.0, 410.0, 1.0);
+    ASSERT_EQ(array.crossings(1).size(), 1u);
+    EXPECT_EQ(array.crossings(1)[0].vehicleNo, 2u);
+}
+
+TEST_F(FrameworkTest, LanesReportToTheFirstLaneChangeDetectorOfTheirDirection) {
+    ProbeLaneChange first(params()), second(params());
+    ProbePoint point(params(), 100);
+    Direction direction;
+    direction.init(settings, 0, {1000.0, 1000.0}, {}, {&point, &first, &second});
+    for (const Lane& lane : direction.lanes) {
+        EXPECT_TRUE(lane.hasLaneChangeDetector);
+        EXPECT_EQ(lane.laneChangeDetector, static_cast<LaneChangeRecorder*>(&first));
+        EXPECT_EQ(lane.detectors.size(), 3u);
+    }
+    Direction without;
+    without.init(settings, 0, {1000.0}, {}, {&point});
+    EXPECT_FALSE(without.lanes[0].hasLaneChangeDetector);
+    EXPECT_EQ(without.lanes[0].laneChangeDetector, nullptr);
+}
+
+TEST_F(FrameworkTest, AFileThatCannotBeOpenedDropsItsOutput) {
+    FlowDensityDetector detector(params(), 100);
+    Vehicle car = vehicle(1);
+    car.lane = 1;
+    car.speed = 20.0;
+    detector.passCheck(car, 90.0, 110.0, 1.0);
+    for (int i = 0; i < 121; ++i)
+        detector.tickInterval(1.0);
+    detector.finish();
+    EXPECT_EQ(detector.intervalCount(), 2);
+    EXPECT_FALSE(std::filesystem::exists("/nonexistent-tarlo-folder"));
+}
+
+} // namespace
+} // namespace tarlo
