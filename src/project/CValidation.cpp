@@ -99,7 +99,9 @@ CValidation::CValidation(CTarloDoc* document, const CSettings& settings, Host& h
     : maxSlope(settings.Road.RoadFeatures.Gradient.MAX_SLOPE),
       speedLimitMin(settings.Road.RoadFeatures.SpeedLimit.SPEEDLIMIT_MIN),
       speedLimitMax(settings.Road.RoadFeatures.SpeedLimit.SPEEDLIMIT_MAX),
-      bridgeOnBuffer(settings.Road.BRIDGE_ON_BUFFER), m_pDocument(document), m_Host(host) {}
+      bridgeOnBuffer(settings.Road.BRIDGE_ON_BUFFER),
+      minEntrySpace(settings.IDM.MIN_SPACE_FOR_NEXT_VEHICLE), m_pDocument(document),
+      m_Host(host) {}
 
 void CValidation::writeLine(const std::string& section, const std::string& message) {
     m_Host.appendValidationLine(m_pDocument->getTitle() + "| " + section + "| " + message);
@@ -278,6 +280,15 @@ bool CValidation::checkFeature(std::size_t index, CRoadFeature& feature) {
             section.error("Lane is greater than the number of lanes in positive direction.");
         if (!feature.getDirPos() && value > doc.m_NoLanesDirNeg)
             section.error("Lane is greater than the number of lanes in negative direction.");
+        // Either would hold traffic back for good, so the run could never end.
+        if (!doc.m_AllowLaneChanging)
+            section.error("Obstacles need lane changing: without it the lane is closed for good.");
+        if ((feature.getDirPos() ? std::min(feature.getStart(), feature.getEnd())
+                                 : doc.m_RoadLength - std::max(feature.getStart(),
+                                                               feature.getEnd())) <
+            minEntrySpace)
+            section.error("Obstacle too close to the road entrance: it closes the lane to "
+                          "arrivals.");
         break;
     case CRoadFeature::Politeness:
         if (value > 2.0)

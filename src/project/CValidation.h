@@ -57,6 +57,8 @@ public:
     int speedLimitMax;
     // How far before and after a bridge vehicles are listed by it (m).
     double bridgeOnBuffer;
+    // MIN_SPACE_FOR_NEXT_VEHICLE: the clear space a lane entrance needs for an arrival.
+    double minEntrySpace;
 
 private:
     class Section;

@@ -499,31 +499,39 @@ TEST_F(ValidationTest, FeatureChecks) {
          makeFeature(F::SpeedLimit, 201, 0, 100),
          {"Speed limit specified is greater than the maximum of 200 km/h."},
          false},
-        {"obstacle lane 2", makeFeature(F::Obstacle, 2, 0, 100), {}, true},
+        {"obstacle lane 2", makeFeature(F::Obstacle, 2, 500, 600), {}, true},
         {"obstacle lane 1.5",
-         makeFeature(F::Obstacle, 1.5, 0, 100),
+         makeFeature(F::Obstacle, 1.5, 500, 600),
          {"Fractions of lanes do not exist."},
          false},
         {"obstacle lane 0",
-         makeFeature(F::Obstacle, 0, 0, 100),
+         makeFeature(F::Obstacle, 0, 500, 600),
          {"Must be in a lane numbered 1 or above."},
          false},
         {"obstacle lane 0.5",
-         makeFeature(F::Obstacle, 0.5, 0, 100),
+         makeFeature(F::Obstacle, 0.5, 500, 600),
          {"Fractions of lanes do not exist.", "Must be in a lane numbered 1 or above."},
          false},
-        {"obstacle lane 3 positive", makeFeature(F::Obstacle, 3, 0, 100), {}, true},
+        {"obstacle lane 3 positive", makeFeature(F::Obstacle, 3, 500, 600), {}, true},
         {"obstacle lane 4 positive",
-         makeFeature(F::Obstacle, 4, 0, 100),
+         makeFeature(F::Obstacle, 4, 500, 600),
          {"Lane is greater than the number of lanes in positive direction."},
          false},
         {"obstacle lane 3 negative",
-         makeFeature(F::Obstacle, 3, 0, 100, false),
+         makeFeature(F::Obstacle, 3, 500, 600, false),
          {"Lane is greater than the number of lanes in negative direction."},
          false},
         {"obstacle lane not a number",
-         makeFeature(F::Obstacle, std::numeric_limits<double>::quiet_NaN(), 0, 100),
+         makeFeature(F::Obstacle, std::numeric_limits<double>::quiet_NaN(), 500, 600),
          {"Fractions of lanes do not exist."},
+         false},
+        {"obstacle at the positive entrance",
+         makeFeature(F::Obstacle, 1, 20, 60),
+         {"Obstacle too close to the road entrance: it closes the lane to arrivals."},
+         false},
+        {"obstacle at the negative entrance",
+         makeFeature(F::Obstacle, 1, 2900, 2990, false),
+         {"Obstacle too close to the road entrance: it closes the lane to arrivals."},
          false},
         {"politeness 2", makeFeature(F::Politeness, 2, 0, 100), {}, true},
         {"politeness 2.1",
@@ -554,6 +562,16 @@ TEST_F(ValidationTest, FeatureChecks) {
         EXPECT_EQ(validator().checkFeatures(), row.ok);
         EXPECT_EQ(report(), under("Feature 1 - F", row.messages));
     }
+}
+
+TEST_F(ValidationTest, ObstacleWithoutLaneChangingWouldNeverLetTheRunEnd) {
+    doc.m_AllowLaneChanging = false;
+    doc.m_vRoadFeatures = {makeFeature(CRoadFeature::Obstacle, 1, 500, 600)};
+    EXPECT_FALSE(validator().checkFeatures());
+    const std::vector<std::string> lines = report();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], under("Feature 1 - F", {"Obstacles need lane changing: without it the "
+                                                "lane is closed for good."})[0]);
 }
 
 TEST_F(ValidationTest, FeatureRepairsAreWrittenToTheDocument) {
