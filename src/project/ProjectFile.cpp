@@ -1,94 +1,26 @@
 #include "project/ProjectFile.h"
 
+#include "project/ArchiveText.h"
 #include "project/WideString.h"
 #include "project/settings/CSettings.h"
 #include "vehicles/CVehicleTypes.h"
 
-#include <boost/archive/archive_exception.hpp>
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/shared_ptr.hpp>
 #include <boost/serialization/vector.hpp>
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace tarlo {
 
-namespace fs = std::filesystem;
-using boost::archive::archive_exception;
 using boost::serialization::make_nvp;
 
 namespace {
 
 // What is reported for a failure that carries no message of its own.
 constexpr const char* unknownError = "unknown exception";
-
-[[noreturn]] void throwStreamError(archive_exception::exception_code code, const char* detail) {
-    throw archive_exception(code, detail);
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        throwStreamError(archive_exception::input_stream_error, std::strerror(errno));
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throwStreamError(archive_exception::input_stream_error, std::strerror(errno));
-    return text;
-}
-
-// Every CR LF becomes LF; saving turns every LF into CR LF, so text inside items survives
-// the round trip whatever line ends it holds.
-std::string withLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n'))
-            out += text[i];
-    }
-    return out;
-}
-
-std::string withCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (char ch : text) {
-        if (ch == '\n')
-            out += '\r';
-        out += ch;
-    }
-    return out;
-}
-
-// Writes beside the target and renames over it, so a failed write leaves the old file whole.
-void replaceFile(const std::string& target, const std::string& contents) {
-    std::error_code ignored;
-    const std::string temp = target + ".new";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throwStreamError(archive_exception::output_stream_error, std::strerror(errno));
-        out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-        out.close();
-        if (!out) {
-            const int error = errno;
-            fs::remove(temp, ignored);
-            throwStreamError(archive_exception::output_stream_error, std::strerror(error));
-        }
-    }
-    std::error_code renameError;
-    fs::rename(temp, target, renameError);
-    if (renameError) {
-        fs::remove(temp, ignored);
-        throwStreamError(archive_exception::output_stream_error, renameError.message().c_str());
-    }
-}
 
 // A text item as project files hold it; the wrapper needs a string it may bind to.
 void saveText(boost::archive::xml_oarchive& ar, const char* name, const std::string& text) {

@@ -1,6 +1,7 @@
 // The settings file: a Boost.Serialization XML archive holding m_Version and the five groups.
 
 #include "platform/Host.h"
+#include "project/ArchiveText.h"
 #include "project/settings/CSettings.h"
 
 #include <boost/archive/archive_exception.hpp>
@@ -141,49 +142,6 @@ template <class Archive, class Settings> void serializeGroups(Archive& ar, Setti
                   make_nvp("Road", s.Road), make_nvp("Time", s.Time), make_nvp("View", s.View));
 }
 
-// File failures are reported in the archive library's own terms, with the system's reason.
-[[noreturn]] void throwStreamError(archive_exception::exception_code code, const char* reason) {
-    throw archive_exception(code, reason);
-}
-
-std::string withCrLf(const std::string& text) {
-    std::string out;
-    out.reserve(text.size() + text.size() / 16);
-    for (char ch : text) {
-        if (ch == '\n')
-            out += '\r';
-        out += ch;
-    }
-    return out;
-}
-
-// Writes beside the target and renames over it, so a failed write leaves the old file whole.
-void replaceFile(const fs::path& target, const std::string& contents) {
-    std::error_code ignored;
-    if (target.has_parent_path())
-        fs::create_directories(target.parent_path(), ignored); // a failure shows when opening
-    fs::path temp = target;
-    temp += ".new";
-    {
-        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throwStreamError(archive_exception::output_stream_error, std::strerror(errno));
-        out.write(contents.data(), static_cast<std::streamsize>(contents.size()));
-        out.close();
-        if (!out) {
-            const int error = errno;
-            fs::remove(temp, ignored);
-            throwStreamError(archive_exception::output_stream_error, std::strerror(error));
-        }
-    }
-    std::error_code renameError;
-    fs::rename(temp, target, renameError);
-    if (renameError) {
-        fs::remove(temp, ignored);
-        throwStreamError(archive_exception::output_stream_error, renameError.message().c_str());
-    }
-}
-
 // The library appends details to some messages ("input stream error-No such file...").
 bool messageIs(const std::string& message, std::string_view kind) {
     if (!message.starts_with(kind))
@@ -231,6 +189,11 @@ bool CSettings::save(const std::string& path, Host& host) const {
             ar << make_nvp("m_Version", m_Version);
             serializeGroups(ar, *this);
         }
+        // The settings folder is made on the first save; a failure shows when writing.
+        const fs::path folder = fs::path(path).parent_path();
+        std::error_code ignored;
+        if (!folder.empty())
+            fs::create_directories(folder, ignored);
         replaceFile(path, withCrLf(xml.str()));
     } catch (const std::exception& e) {
         const std::string message = e.what();
