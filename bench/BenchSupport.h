@@ -7,6 +7,8 @@
 #include "trafficfiles/TrafficGenerator.h"
 #include "vehicles/CVehicleTypes.h"
 
+#include <benchmark/benchmark.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -118,6 +120,39 @@ inline void prepareStandardScenario(Sim& sim, const CVehicleTypes& types, bool l
     sim.road.allowLaneChanging = laneChanging;
     sim.road.vehicleTypes = &types;
     sim.road.generators = RunGenerators::fromSeed(1);
+}
+
+// What runs of a benchmark add up to.
+struct RunTotals {
+    std::uint64_t vehicleSteps = 0;
+    double simulatedSeconds = 0.0;
+};
+
+// Runs a prepared simulation to its end, counting the vehicles of every step; `afterStep`
+// sees the simulation after each step.
+template <class AfterStep = void (*)(const Sim&)>
+void runToEnd(
+    Sim& sim, RunTotals& totals, AfterStep afterStep = [](const Sim&) {}) {
+    bool ok = false;
+    sim.init(ok);
+    const double start = sim.time;
+    bool running = ok;
+    while (running) {
+        for (const auto& lane : sim.step(running))
+            totals.vehicleSteps += lane.size();
+        afterStep(sim);
+    }
+    totals.simulatedSeconds += sim.time - start;
+    sim.road.clear();
+}
+
+// The rates every run benchmark reports, and the peak memory.
+inline void reportRun(benchmark::State& state, const RunTotals& totals) {
+    state.counters["vehicle-steps/s"] =
+        benchmark::Counter(static_cast<double>(totals.vehicleSteps), benchmark::Counter::kIsRate);
+    state.counters["sim-s/wall-s"] =
+        benchmark::Counter(totals.simulatedSeconds, benchmark::Counter::kIsRate);
+    state.counters["peak_rss_MiB"] = peakResidentBytes() / (1024.0 * 1024.0);
 }
 
 } // namespace tarlo::bench

@@ -16,8 +16,8 @@ CBridge standardBridge(const std::string& folder) {
     for (int i = 0; i < 3; ++i)
         bridge.AddLoadEffect({1.0, 1.0, 1.0});
     const int forms[] = {CInfLineFunction::MidSpanMomentSimple,
-                         CInfLineFunction::SupportMomentTwoSpan,
-                         CInfLineFunction::LeftShearSimple, CInfLineFunction::TotalLoad};
+                         CInfLineFunction::SupportMomentTwoSpan, CInfLineFunction::LeftShearSimple,
+                         CInfLineFunction::TotalLoad};
     for (int i = 0; i < 4; ++i) {
         auto& line = static_cast<CInfLineFunction&>(
             const_cast<CInfluenceLine&>(*bridge.GetLoadEffects()[i]->GetInfLine()));
@@ -41,30 +41,22 @@ void BM_BridgeRun(benchmark::State& state) {
     const CVehicleTypes types;
     SilentHost host;
     TempDirectory outputs("bridge");
-    std::uint64_t vehicleSteps = 0;
+    RunTotals totals;
     std::uint64_t evaluations = 0;
     for (auto _ : state) {
         Sim sim(settings, host);
         prepareStandardScenario(sim, types, true);
         if (withBridge)
             sim.road.addBridge(standardBridge(outputs.path().string() + "/"));
-        bool ok = false;
-        sim.init(ok);
-        bool running = ok;
-        while (running) {
-            for (const auto& lane : sim.step(running))
-                vehicleSteps += lane.size();
-            for (const auto& bridge : sim.road.getBridges())
+        runToEnd(sim, totals, [&](const Sim& stepped) {
+            for (const auto& bridge : stepped.road.getBridges())
                 evaluations += bridge->GetVehicles().size() * bridge->GetStepsPerSimStep() *
                                bridge->GetLoadEffects().size();
-        }
-        sim.road.clear();
+        });
     }
-    state.counters["vehicle-steps/s"] =
-        benchmark::Counter(static_cast<double>(vehicleSteps), benchmark::Counter::kIsRate);
+    reportRun(state, totals);
     state.counters["LE-evaluations/s"] =
         benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
-    state.counters["peak_rss_MiB"] = peakResidentBytes() / (1024.0 * 1024.0);
 }
 BENCHMARK(BM_BridgeRun)
     ->ArgName("bridge")

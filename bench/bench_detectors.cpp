@@ -13,9 +13,9 @@ std::vector<CStatDetector> everyKind(const std::string& folder) {
         int code, a, b, c;
     };
     const Kind kinds[] = {
-        {520, 1500, 0, 0},   {521, 1500, 0, 0},    {522, 1500, 0, 0}, {523, 100, 0, 0},
-        {524, 1500, 0, 0},   {525, 1000, 1200, 0}, {526, 1000, 1200, 0},
-        {527, 500, 100, 2500}, {528, 500, 100, 2500}, {529, 1000, 1200, 0},
+        {520, 1500, 0, 0},     {521, 1500, 0, 0},    {522, 1500, 0, 0},    {523, 100, 0, 0},
+        {524, 1500, 0, 0},     {525, 1000, 1200, 0}, {526, 1000, 1200, 0}, {527, 500, 100, 2500},
+        {528, 500, 100, 2500}, {529, 1000, 1200, 0},
     };
     std::vector<CStatDetector> detectors;
     for (const Kind& kind : kinds) {
@@ -38,7 +38,7 @@ void BM_DetectorRun(benchmark::State& state) {
     const CVehicleTypes types;
     SilentHost host;
     TempDirectory outputs("detectors");
-    std::uint64_t vehicleSteps = 0;
+    RunTotals totals;
     for (auto _ : state) {
         Sim sim(settings, host);
         prepareStandardScenario(sim, types, true);
@@ -46,18 +46,9 @@ void BM_DetectorRun(benchmark::State& state) {
         if (withDetectors)
             for (const CStatDetector& detector : everyKind(outputs.path().string() + "/"))
                 sim.road.addDetector(detector, 2, 1, FORMAT_CASTOR);
-        bool ok = false;
-        sim.init(ok);
-        bool running = ok;
-        while (running) {
-            for (const auto& lane : sim.step(running))
-                vehicleSteps += lane.size();
-        }
-        sim.road.clear();
+        runToEnd(sim, totals);
     }
-    state.counters["vehicle-steps/s"] =
-        benchmark::Counter(static_cast<double>(vehicleSteps), benchmark::Counter::kIsRate);
-    state.counters["peak_rss_MiB"] = peakResidentBytes() / (1024.0 * 1024.0);
+    reportRun(state, totals);
 }
 BENCHMARK(BM_DetectorRun)
     ->ArgName("detectors")

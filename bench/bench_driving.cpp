@@ -11,27 +11,13 @@ void BM_DrivenRun(benchmark::State& state) {
     const CSettings settings;
     const CVehicleTypes types;
     SilentHost host;
-    std::uint64_t vehicleSteps = 0;
-    double simulatedSeconds = 0.0;
+    RunTotals totals;
     for (auto _ : state) {
         Sim sim(settings, host);
         prepareStandardScenario(sim, types, state.range(0) != 0);
-        bool ok = false;
-        sim.init(ok);
-        const double start = sim.time;
-        bool running = ok;
-        while (running) {
-            for (const auto& lane : sim.step(running))
-                vehicleSteps += lane.size();
-        }
-        simulatedSeconds += sim.time - start;
-        sim.road.clear();
+        runToEnd(sim, totals);
     }
-    state.counters["vehicle-steps/s"] =
-        benchmark::Counter(static_cast<double>(vehicleSteps), benchmark::Counter::kIsRate);
-    state.counters["sim-s/wall-s"] =
-        benchmark::Counter(simulatedSeconds, benchmark::Counter::kIsRate);
-    state.counters["peak_rss_MiB"] = peakResidentBytes() / (1024.0 * 1024.0);
+    reportRun(state, totals);
 }
 BENCHMARK(BM_DrivenRun)
     ->ArgName("lane_changing")

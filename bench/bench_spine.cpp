@@ -20,8 +20,7 @@ void BM_ConstantVelocityRun(benchmark::State& state) {
     const std::string& path = millionVehicleFile();
     const CSettings settings;
     SilentHost host;
-    std::uint64_t vehicleSteps = 0;
-    double simulatedSeconds = 0.0;
+    RunTotals totals;
     for (auto _ : state) {
         Sim sim(settings, host);
         sim.m_FileIn = path;
@@ -32,22 +31,9 @@ void BM_ConstantVelocityRun(benchmark::State& state) {
         sim.road.trafFileLanesNeg = 1;
         sim.road.trafFileLanes = 3;
         sim.road.constVelocity = true;
-        bool ok = false;
-        sim.init(ok);
-        const double start = sim.time;
-        bool running = ok;
-        while (running) {
-            for (const auto& lane : sim.step(running))
-                vehicleSteps += lane.size();
-        }
-        simulatedSeconds += sim.time - start;
-        sim.road.clear();
+        runToEnd(sim, totals);
     }
-    state.counters["vehicle-steps/s"] =
-        benchmark::Counter(static_cast<double>(vehicleSteps), benchmark::Counter::kIsRate);
-    state.counters["sim-s/wall-s"] =
-        benchmark::Counter(simulatedSeconds, benchmark::Counter::kIsRate);
-    state.counters["peak_rss_MiB"] = peakResidentBytes() / (1024.0 * 1024.0);
+    reportRun(state, totals);
 }
 BENCHMARK(BM_ConstantVelocityRun)->Iterations(1)->UseRealTime()->Unit(benchmark::kSecond);
 

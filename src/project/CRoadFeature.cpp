@@ -1,5 +1,7 @@
 #include "project/CRoadFeature.h"
 
+#include "project/CodeLabels.h"
+
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
 #include <boost/serialization/base_object.hpp>
@@ -19,16 +21,6 @@ constexpr std::array<const char*, 8> kVehicleLabels = {"All Vehicles", "All Truc
                                                        "Small Trucks", "Large Trucks", "Cranes",
                                                        "Low-loaders",  "User-defined"};
 
-std::string labelOf(const std::vector<std::string>& labels, int first, int code) {
-    if (code < first || code - first >= static_cast<int>(labels.size()))
-        return {};
-    return labels[code - first];
-}
-
-int codeOf(const std::vector<std::string>& labels, int first, std::string_view label) {
-    const auto it = std::find(labels.begin(), labels.end(), label);
-    return it == labels.end() ? 0 : first + static_cast<int>(it - labels.begin());
-}
 
 } // namespace
 
