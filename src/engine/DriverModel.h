@@ -13,6 +13,8 @@ public:
 
     // The desired speed in force, m/s.
     virtual double getDesiredSpeed() const = 0;
+    // The desired speed the driver was given, before any road feature changed it, m/s.
+    virtual double getDrawnDesiredSpeed() const { return getDesiredSpeed(); }
     // dv: own speed minus leader speed (positive when closing in); s: clear gap in metres.
     virtual double acceleration(double dv, double s) = 0;
     virtual void setSpeed(double speed) = 0;

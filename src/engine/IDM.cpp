@@ -97,8 +97,9 @@ void IDM::gradientOff() {
     T = savedT;
     a = savedA;
     b = savedB;
-    v0 = savedV0Gradient;
     gradientActive = false;
+    gradientV0Reduction = 0.0;
+    composeDesiredSpeed();
 }
 
 void IDM::gradientOn(double g) {
@@ -106,7 +107,6 @@ void IDM::gradientOn(double g) {
     savedT = T;
     savedA = a;
     savedB = b;
-    savedV0Gradient = v0;
 
     // Uphill and downhill alike make drivers keep a longer headway.
     T = T + std::abs(g) / tSlope;
@@ -117,30 +117,41 @@ void IDM::gradientOn(double g) {
     }
     if (bFlag && g > 0.0)
         b = b + g / 10.0;
-    if (g > 0.0) {
-        const double reduction = g / v0Slope * 0.27777778; // km/h to m/s
-        // Under a speed limit the reduction applies to the drawn speed, and the limit still
-        // caps the result.
-        if (speedLimitActive)
-            v0 = std::min(v0, v0Drawn - reduction);
-        else
-            v0 = v0 - reduction;
-        if (v0 < v0Min)
-            v0 = v0Min;
-    }
+    // Only uphill slows drivers down.
+    gradientV0Reduction = g > 0.0 ? g / v0Slope * 0.27777778 : 0.0; // km/h to m/s
+    composeDesiredSpeed();
 }
 
 void IDM::speedLimitOff() {
     if (!speedLimitActive)
         return;
-    v0 = savedV0Limit;
     speedLimitActive = false;
+    composeDesiredSpeed();
 }
 
 void IDM::speedLimitOn(double v0Limit) {
-    savedV0Limit = v0;
     speedLimitActive = true;
-    v0 = v0Limit;
+    speedLimitV0 = v0Limit;
+    composeDesiredSpeed();
+}
+
+// Deliberately: the desired speed is worked out from the drawn one and the modifications
+// in force, instead of each modification saving the speed it found and putting it back
+// when it ends. Saved speeds went stale when stretches overlapped: a gradient ending
+// inside a speed limit put back the speed from before the limit, and a limit ending inside
+// a gradient dropped the gradient's slowing. A lone modification gives the same speed as
+// before.
+void IDM::composeDesiredSpeed() {
+    if (gradientActive && gradientV0Reduction > 0.0) {
+        // Under a speed limit the reduction applies to the drawn speed, and the limit still
+        // caps the result.
+        const double slowed = v0Drawn - gradientV0Reduction;
+        v0 = speedLimitActive ? std::min(speedLimitV0, slowed) : slowed;
+        if (v0 < v0Min)
+            v0 = v0Min;
+    } else {
+        v0 = speedLimitActive ? speedLimitV0 : v0Drawn;
+    }
 }
 
 void IDM::politenessOff() {

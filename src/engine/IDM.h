@@ -17,6 +17,7 @@ public:
     explicit IDM(const CSettings& settings);
 
     double getDesiredSpeed() const override;
+    double getDrawnDesiredSpeed() const override { return v0Drawn; }
     double acceleration(double dv, double s) override;
     void setSpeed(double speed) override;
     void resetDesiredSpeed() override;
@@ -46,11 +47,13 @@ public:
     double politeness = 0.0;
     double bias = 0.0;
     double threshold = 0.0;
-    double savedV0Limit = 0.0;
+    // The per-driver limit in m/s while a speed limit is in force.
+    double speedLimitV0 = 0.0;
     double savedT = 0.0;
     double savedA = 0.0;
     double savedB = 0.0;
-    double savedV0Gradient = 0.0;
+    // How much the gradient in force lowers the drawn desired speed, m/s (0 downhill).
+    double gradientV0Reduction = 0.0;
     double v0Drawn = 0.0;
     double savedPoliteness = 0.0;
     double savedBias = 0.0;
@@ -71,6 +74,9 @@ public:
     double safeBraking = 0.0;
 
 private:
+    // Sets v0 from the drawn desired speed, the gradient and the speed limit in force.
+    void composeDesiredSpeed();
+
     // (v/v0)^δ and √(v/v0) for the speeds they were computed with.
     double m_TermsV = std::numeric_limits<double>::quiet_NaN();
     double m_TermsV0 = std::numeric_limits<double>::quiet_NaN();

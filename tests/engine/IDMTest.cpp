@@ -297,7 +297,9 @@ TEST(IDMGradient, UnderSpeedLimitReducesTheDrawnSpeed) {
     }
 }
 
-TEST(IDMGradient, LeavingSpeedLimitFirstRestoresSpeedBeforeLimit) {
+// Whatever order a limit and a gradient begin and end in, the desired speed is the one the
+// modifications still in force give.
+TEST(IDMGradient, DesiredSpeedFollowsTheModificationsInForce) {
     IDM d{CSettings()};
     d.T = 1.5;
     d.a = 1.2;
@@ -308,15 +310,18 @@ TEST(IDMGradient, LeavingSpeedLimitFirstRestoresSpeedBeforeLimit) {
     EXPECT_NEAR(d.v0, 90.0 * kmh, 1e-6);
 
     d.speedLimitOff();
-    EXPECT_EQ(d.v0, 120.0 * kmh) << "the v0 saved when the limit began";
+    EXPECT_NEAR(d.v0, 95.0 * kmh, 1e-6) << "the gradient still slows the driver";
     EXPECT_TRUE(d.gradientActive);
-
-    // The gradient then puts back what it found, the limited speed; the road resets the
-    // desired speed once the vehicle is in no stretch at all.
     d.gradientOff();
-    EXPECT_EQ(d.v0, 90.0 * kmh);
+    EXPECT_EQ(d.v0, 120.0 * kmh);
     EXPECT_EQ(d.T, 1.5);
-    d.resetDesiredSpeed();
+
+    d.gradientOn(5.0);
+    d.speedLimitOn(60.0 * kmh);
+    EXPECT_NEAR(d.v0, 60.0 * kmh, 1e-6);
+    d.gradientOff();
+    EXPECT_NEAR(d.v0, 60.0 * kmh, 1e-6) << "the limit still holds";
+    d.speedLimitOff();
     EXPECT_EQ(d.v0, 120.0 * kmh);
 }
 

@@ -227,6 +227,60 @@ TEST_F(RoadFeatureCrossingTest, SpeedLimitLowersTheDesiredSpeedOnlyOnItsStretch)
     EXPECT_NEAR(vehicle.driver->getDesiredSpeed(), 120.0 * kmh, 1e-9);
 }
 
+// A speed limit and a 5 % gradient (25 km/h slower) on one stretch each, for a driver who
+// wants 120 km/h: the desired speed at each position follows from the stretches that cover
+// it, whichever was entered or left first.
+TEST_F(RoadFeatureCrossingTest, OverlappingSpeedLimitAndGradientCompose) {
+    struct Stretch {
+        int start, end;
+    };
+    struct Case {
+        const char* what;
+        double limitKmh;
+        Stretch limit, gradient;
+        std::vector<std::pair<int, double>> expectedKmh; // position, desired speed
+    };
+    const std::vector<Case> cases = {
+        {"gradient ends inside the limit", 60.0, {200, 600}, {100, 400},
+         {{150, 95.0}, {300, 60.0}, {500, 60.0}, {700, 120.0}}},
+        {"limit ends inside the gradient", 100.0, {100, 400}, {200, 600},
+         {{150, 100.0}, {300, 95.0}, {500, 95.0}, {700, 120.0}}},
+        {"limit below the slowed speed, then the gradient alone", 80.0, {100, 400}, {200, 600},
+         {{150, 80.0}, {300, 80.0}, {500, 95.0}, {700, 120.0}}},
+        {"limit inside the gradient", 100.0, {200, 400}, {100, 600},
+         {{150, 95.0}, {300, 95.0}, {500, 95.0}, {700, 120.0}}},
+        {"gradient inside the limit", 60.0, {100, 600}, {200, 400},
+         {{150, 60.0}, {300, 60.0}, {500, 60.0}, {700, 120.0}}},
+        {"apart: each alone", 60.0, {300, 400}, {100, 200},
+         {{150, 95.0}, {250, 120.0}, {350, 60.0}, {450, 120.0}}},
+    };
+    for (const Case& c : cases) {
+        lane.vehicles.clear();
+        lane.segments.clear();
+        owned.clear();
+        // The lane visits its stretches by their start.
+        const CRoadFeature limit =
+            feature(CRoadFeature::SpeedLimit, c.limitKmh, c.limit.start, c.limit.end);
+        const CRoadFeature gradient =
+            feature(CRoadFeature::Gradient, 5.0, c.gradient.start, c.gradient.end);
+        if (c.limit.start < c.gradient.start) {
+            addFeature<SpeedLimit>(limit);
+            addFeature<Gradient>(gradient);
+        } else {
+            addFeature<Gradient>(gradient);
+            addFeature<SpeedLimit>(limit);
+        }
+        Vehicle& vehicle = addVehicle(0.0, 10.0, 120.0);
+        int at = 0;
+        for (const auto& [position, expected] : c.expectedKmh) {
+            moveSteps((position - at) / 10);
+            at = position;
+            EXPECT_NEAR(vehicle.driver->getDesiredSpeed(), expected * kmh, 1e-6)
+                << c.what << " at " << position << " m";
+        }
+    }
+}
+
 TEST_F(RoadFeatureCrossingTest, AStaticOccupantIsNeitherMovedNorReported) {
     CRoadFeature element = feature(CRoadFeature::Obstacle, 1.0, 400, 500);
     auto obstacle = std::make_unique<Obstacle>(element, settings);

@@ -46,7 +46,10 @@ void SpeedLimit::enter(Vehicle& vehicle) {
     // A limit already in force stays as it is.
     if (!driver || driver->speedLimitActive)
         return;
-    driver->speedLimitOn(limitFor(vehicle, driver->getDesiredSpeed()));
+    // Deliberately: the limit is scaled from the drawn desired speed, not from the one in
+    // force, so that a driver's limit does not depend on whether a gradient was entered
+    // first. Outside other stretches the two are the same.
+    driver->speedLimitOn(limitFor(vehicle, driver->getDrawnDesiredSpeed()));
 }
 
 void SpeedLimit::leave(Vehicle& vehicle) {
