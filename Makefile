@@ -4,6 +4,8 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 DEMO_DIR ?= out
+# Rebuilds of a fresh checkout come from the compiler cache when one is installed.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 DEB_PACKAGES := build-essential cmake ninja-build libboost-serialization-dev libboost-dev \
                 qt6-base-dev qt6-charts-dev libgtest-dev libbenchmark-dev
@@ -24,7 +26,7 @@ deps:
 	fi
 
 $(BUILD_DIR)/build.ninja: | deps
-	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(BUILD_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(LAUNCHER)
 
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR)
@@ -36,7 +38,7 @@ test-plain: build
 
 test-asan: deps
 	cmake -S . -B $(ASAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARLO_SANITIZE=ON \
-		-DTARLO_BENCH=OFF
+		-DTARLO_BENCH=OFF $(LAUNCHER)
 	cmake --build $(ASAN_DIR)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure
 
