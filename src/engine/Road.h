@@ -95,6 +95,8 @@ public:
 
     int progress = 0;
     bool endOfFile = false;
+    // Reading the traffic file stopped at a read error: the run lacks the rest of it.
+    bool trafficReadFailed = false;
     int releasedCount = 0;
     // The random generators of the run, seeded by the run set-up.
     RunGenerators generators;
@@ -103,6 +105,7 @@ private:
     void release(std::unique_ptr<Vehicle> vehicle, Lane& lane);
     void readNext();
     bool readFirstBlock();
+    void showReadError();
     std::vector<std::unique_ptr<Obstacle>> arrangeSegments();
     bool placeObstacles(std::vector<std::unique_ptr<Obstacle>> obstacles);
     bool mapObstacleLane(Obstacle& obstacle);
@@ -110,6 +113,8 @@ private:
     const CSettings& m_Settings;
     Host& m_Host;
     std::string m_FileName;
+    // The traffic file is a pipe or the like, which a run cannot count before it starts.
+    bool m_bStreamInput = false;
     double minEntrySpace;
     Direction dirPos;
     Direction dirNeg;
