@@ -28,7 +28,7 @@ int run(CommandContext& context, const std::string& path) {
         return EXIT_FILE_ERROR;
     // The default metrics folder is never used by a run with an automatic one.
     if (doc.m_bAutoDir)
-        doc.runControl().makeAutoMetricsDir();
+        doc.runControl().createAutoMetricsDir();
     return CValidation(&doc, context.settings, context.host).validate() ? EXIT_OK : EXIT_FAILED;
 }
 

@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 namespace tarlo {
 
@@ -17,6 +19,8 @@ constexpr const char* initProblemText = "A problem occurred initializing the sim
                                         "and it cannot be run. Please check the input.";
 constexpr const char* finishedText = "The simulation has finished.";
 constexpr const char* completedStatus = "Simulation completed";
+// Runs of one second beyond this many share the last folder tried.
+constexpr int maxMetricsDirSuffix = 10000;
 
 [[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...) {
     char text[128];
@@ -76,7 +80,7 @@ void RunControl::writeOutput(const std::string& documentName, const std::string&
 bool RunControl::validateSimulation() {
     writeOutput("| Validating simulation");
     if (m_Config.m_bAutoDir)
-        makeAutoMetricsDir();
+        createAutoMetricsDir();
     if (!m_Validation || m_Validation(m_Settings))
         return true;
     writeOutput("| Cancelling simulation");
@@ -96,6 +100,26 @@ void RunControl::makeAutoMetricsDir() {
         last == std::string::npos ? std::string() : file.substr(0, last) + separator;
     m_Config.m_MetricsDir =
         folder + "Metrics_" + formatLocalTime(m_Host.localTime(), "%Y%m%d-%H%M%S") + separator;
+}
+
+void RunControl::createAutoMetricsDir() {
+    makeAutoMetricsDir();
+    m_MadeMetricsDir.clear();
+    const char separator = m_Config.m_MetricsDir.back();
+    const std::string base = m_Config.m_MetricsDir.substr(0, m_Config.m_MetricsDir.size() - 1);
+    for (int n = 1; n <= maxMetricsDirSuffix; ++n) {
+        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+        std::error_code error;
+        if (std::filesystem::create_directory(m_Config.runPath(name), error)) {
+            m_Config.m_MetricsDir = name + separator;
+            m_MadeMetricsDir = m_Config.runPath(m_Config.m_MetricsDir);
+            return;
+        }
+        // Without an error the name is an existing folder; any error but a taken name (a
+        // missing parent, no permission) would fail for every suffix alike.
+        if (error && error != std::errc::file_exists)
+            return;
+    }
 }
 
 bool RunControl::initSimulation() {

@@ -62,7 +62,15 @@ public:
 
     // The stages of a run.
     bool validateSimulation();
+    // Composes the name of the automatic metrics folder, beside the traffic file.
     void makeAutoMetricsDir();
+    // Composes the automatic folder's name and makes the folder; when the name is taken
+    // (another run of the same second) the first free one of name-2, name-3, ... The making
+    // itself is the test of freeness, so two runs never share a folder. A folder that cannot
+    // be made at all keeps the composed name, and the validation reports it.
+    void createAutoMetricsDir();
+    // The run path of the folder the last createAutoMetricsDir made; empty when it made none.
+    const std::string& madeMetricsDir() const { return m_MadeMetricsDir; }
     bool initSimulation();
     bool startRun();
     void endSimulation(bool report);
@@ -126,6 +134,7 @@ private:
     void writeOutput(const std::string& documentName, const std::string& message);
 
     std::uint32_t m_RunSeed = 0;
+    std::string m_MadeMetricsDir;
     RunConfiguration& m_Config;
     Sim& m_Sim;
     const CSettings& m_Settings;
