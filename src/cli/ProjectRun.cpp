@@ -22,19 +22,18 @@ using namespace std::chrono_literals;
 // How often the run's elapsed time is taken, and how often the progress line is redrawn.
 constexpr auto POLL_PERIOD = 50ms;
 constexpr auto PROGRESS_PERIOD = 500ms;
-// File times come from the kernel's coarse clock, which may lag the clock read at the
-// start of the run by a tick.
-constexpr auto FILE_CLOCK_SLACK = 20ms;
 
 const char* const HELP = R"(Usage: tarlo run PROJECT [options]
 
 Validates the project and runs it invisibly, as fast as the machine allows. The output
 log goes to standard output; a terminal shows the elapsed time on standard error while
 the run lasts. At the end come the completion line, the metrics folder and the number of
-files written in it.
+files the run wrote in full; then, if there are any, the files it could not write in full
+(one that could not be created, or a full disk), each on a line of its own.
 
 Exit codes: 0 the run completed, 1 the project is invalid or the run could not be set
-up, 3 the project cannot be read.
+up, 3 the project cannot be read, or reading the traffic file failed part way, 4 the run
+completed but some of its output could not be written.
 
 Options:
   --seed N            seed of the random numbers; the same seed gives the same output
@@ -97,6 +96,21 @@ void waitForRun(CommandContext& context, RunControl& control, bool progress) {
         context.err << "\r\033[K" << std::flush;
 }
 
+// The metrics folder and the files the run wrote, as its writers reported them; false when
+// some could not be written in full.
+bool reportFiles(std::ostream& out, CTarloDoc& doc) {
+    const OutputFiles& files = doc.sim().road.outputFiles;
+    const std::vector<std::string> failed = files.failed();
+    out << "Metrics folder: " << doc.runPath(doc.m_MetricsDir) << '\n'
+        << "Files written: " << files.written().size() << '\n';
+    if (!failed.empty()) {
+        out << "Files not written in full: " << failed.size() << '\n';
+        for (const std::string& path : failed)
+            out << "  " << path << '\n';
+    }
+    return failed.empty();
+}
+
 int run(CommandContext& context, const Request& request) {
     CTarloDoc doc(context.settings, context.host);
     if (!openProject(doc, request.path, context.err))
@@ -111,7 +125,6 @@ int run(CommandContext& context, const Request& request) {
     control.m_bMuteDetectors = request.muteDetectors;
     control.m_bMuteBridges = request.muteBridges;
 
-    const auto since = std::filesystem::file_time_type::clock::now() - FILE_CLOCK_SLACK;
     control.runInvisible();
     // Without a worker the validation refused the project.
     if (!control.m_pWorkerThread.joinable())
@@ -122,10 +135,10 @@ int run(CommandContext& context, const Request& request) {
         return EXIT_FAILED;
     control.invisibleFinished();
 
-    const std::string folder = doc.runPath(doc.m_MetricsDir);
-    context.out << "Metrics folder: " << folder << '\n'
-                << "Files written: " << filesWrittenSince(folder, since) << '\n';
-    return EXIT_OK;
+    const bool complete = reportFiles(context.out, doc);
+    if (control.m_bTrafficReadFailed)
+        return EXIT_FILE_ERROR;
+    return complete ? EXIT_OK : EXIT_INCOMPLETE;
 }
 
 Runner prepare(const Arguments& args) {

@@ -46,8 +46,9 @@ void Road::addBridge(const CBridge& bridge) { bridges.push_back(std::make_unique
 
 void Road::addDetector(const CStatDetector& element, int lanesPos, int lanesNeg, int format) {
     const bool positive = element.getDirPos();
-    std::unique_ptr<Detector> detector = makeDetector(element, positive ? lanesPos : lanesNeg,
-                                                      roadLength, vehicleTypes, format, m_Settings);
+    std::unique_ptr<Detector> detector =
+        makeDetector(element, positive ? lanesPos : lanesNeg, roadLength, vehicleTypes, format,
+                     m_Settings, &outputFiles);
     if (detector)
         (positive ? detectorsPos : detectorsNeg).push_back(std::move(detector));
 }

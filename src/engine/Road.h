@@ -3,6 +3,7 @@
 #include "bridges/CBridge.h"
 #include "detectors/Detector.h"
 #include "engine/Direction.h"
+#include "engine/OutputFiles.h"
 #include "engine/features/RoadSegment.h"
 #include "trafficfiles/FileHandler.h"
 #include "vehicles/RandomGenerator.h"
@@ -92,6 +93,11 @@ public:
     int noLanesPos = 0;
     int noLanesNeg = 0;
     int roadLength = 0;
+
+    // What became of the files the run's detectors and bridges wrote. Declared before them,
+    // so that it outlives them, and kept when the road is cleared, so that it can be read
+    // once the run has ended; the next run set-up empties it.
+    OutputFiles outputFiles;
 
     int progress = 0;
     bool endOfFile = false;

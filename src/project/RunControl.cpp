@@ -18,6 +18,8 @@ constexpr const char* alreadyRunningText = "Simulation already running";
 constexpr const char* initProblemText = "A problem occurred initializing the simulation\n"
                                         "and it cannot be run. Please check the input.";
 constexpr const char* finishedText = "The simulation has finished.";
+constexpr const char* incompleteText = "The simulation has finished, but %zu of its output files\n"
+                                       "could not be written in full (a full disk?).";
 constexpr const char* completedStatus = "Simulation completed";
 // Runs of one second beyond this many share the last folder tried.
 constexpr int maxMetricsDirSuffix = 10000;
@@ -123,6 +125,7 @@ void RunControl::createAutoMetricsDir() {
 }
 
 bool RunControl::initSimulation() {
+    m_Sim.road.outputFiles.clear();
     m_Sim.m_FileIn = m_Config.runPath(m_Config.m_FileIn);
     m_Sim.m_FileType = m_Config.m_FileType;
     m_Sim.m_NoDirections = m_Config.m_NoDirections;
@@ -218,6 +221,7 @@ void RunControl::joinWorker() {
 }
 
 void RunControl::clearRun() {
+    m_bTrafficReadFailed = m_Sim.road.trafficReadFailed;
     m_Sim.time = 0.0;
     m_Sim.progress = 0;
     m_Sim.road.clear();
@@ -414,10 +418,8 @@ void RunControl::endSimulation(bool report) {
     if (!report)
         return;
     const unsigned d = durationSeconds(m_ElapsedMs);
-    writeOutput("| Simulation completed - duration: " +
-                formatText("%u-%02u:%02u:%02u", d / 86400, d / 3600 % 24, d / 60 % 60, d % 60));
-    m_Host.showMessage(finishedText, MessageIcon::Information);
-    m_Host.setStatusText(completedStatus);
+    reportCompletion(
+        formatText("%u-%02u:%02u:%02u", d / 86400, d / 3600 % 24, d / 60 % 60, d % 60));
 }
 
 void RunControl::invisibleFinished() {
@@ -425,9 +427,18 @@ void RunControl::invisibleFinished() {
     m_Host.resetStatusPane();
     // Hours keep counting past a day: batch runs of long records often last longer.
     const unsigned d = durationSeconds(m_ElapsedMs);
-    writeOutput("| Simulation completed - duration: " +
-                formatText("%02u:%02u:%02u", d / 3600, d / 60 % 60, d % 60));
-    m_Host.showMessage(finishedText, MessageIcon::Information);
+    reportCompletion(formatText("%02u:%02u:%02u", d / 3600, d / 60 % 60, d % 60));
+}
+
+void RunControl::reportCompletion(const std::string& duration) {
+    writeOutput("| Simulation completed - duration: " + duration);
+    const std::size_t failed = m_Sim.road.outputFiles.failed().size();
+    if (failed == 0) {
+        m_Host.showMessage(finishedText, MessageIcon::Information);
+    } else {
+        writeOutput(formatText("| Output incomplete - files not written in full: %zu", failed));
+        m_Host.showMessage(formatText(incompleteText, failed), MessageIcon::Exclamation);
+    }
     m_Host.setStatusText(completedStatus);
 }
 

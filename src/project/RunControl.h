@@ -117,6 +117,8 @@ public:
     int m_LastProgress = 0;
     LaneSnapshot m_LaneSnapshot;
     std::thread m_pWorkerThread;
+    // The last run met a read error in its traffic file and lacks the rest of it.
+    std::atomic<bool> m_bTrafficReadFailed{false};
 
 private:
     bool isVisibleRunActive() const { return m_bRunning && m_bVisibleRun; }
@@ -128,6 +130,8 @@ private:
     bool takeStep();
     // Empties the road and the clock after a run, then leaves the running state.
     void clearRun();
+    // The completion line with the run's duration, and whether its output is complete.
+    void reportCompletion(const std::string& duration);
     std::uint32_t stepPeriod() const;
     void chooseSeed();
     void writeOutput(const std::string& message);
