@@ -13,8 +13,9 @@ namespace {
 const char* const HELP = R"(Usage: tarlo validate PROJECT
 
 Checks the project as a run would and prints the validation report, one line per
-finding. A project with an automatic metrics folder is checked with the folder its next
-run would write to, which is created, as the metrics folder of every validation is.
+finding. A project with an automatic metrics folder is checked with a new folder named
+as a run of this second would name it (with -2, -3, ... appended when the name is
+taken), which is created, as the metrics folder of every validation is.
 
 Exit codes: 0 the project may run, 1 it may not, 3 the project cannot be read.
 

@@ -407,6 +407,12 @@ void RunControl::stopSimulation() {
     m_Host.resetStatusPane();
 }
 
+void RunControl::interruptRun() {
+    stopSimulation();
+    joinWorker();
+    writeOutput(formatText("| Simulation stopped by the user at %.2f s", m_SimTime.load()));
+}
+
 void RunControl::endSimulation(bool report) {
     m_bVisibleRun = false;
     // A run that single steps to its end must not leave the next run paused.

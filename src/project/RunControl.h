@@ -45,6 +45,9 @@ public:
     void singleStep();
     void togglePause();
     void stopSimulation();
+    // Stop from outside the program (an interrupt of the command line): as Stop, then, once
+    // the worker has left with every file written, the simulated time reached goes to the log.
+    void interruptRun();
     void speedUp() { changeTimeWarp(m_TimeWarpStep); }
     void slowDown() { changeTimeWarp(-m_TimeWarpStep); }
     void changeTimeWarp(double delta);

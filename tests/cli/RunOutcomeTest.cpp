@@ -9,9 +9,19 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace tarlo::test {
 namespace {
@@ -37,6 +47,17 @@ protected:
         doc.addDetector(DETECTOR_OUTPUT).setParamA(1500);
         doc.addBridge().EventManager().setBlockMaxSize(600.0);
         ASSERT_TRUE(doc.save(project));
+    }
+
+    // One vehicle more, five years after the last: the run goes on stepping an empty road
+    // long after the traffic, far longer than the test waits.
+    void appendLateVehicle() {
+        const std::string traffic = dir.file("traffic.cas");
+        const std::string bytes = readFile(traffic);
+        const std::size_t start = bytes.rfind('\n', bytes.size() - 2) + 1;
+        std::string late = bytes.substr(start);
+        late.replace(8, 2, " 5");
+        std::ofstream(traffic, std::ios::binary | std::ios::app) << late;
     }
 
     CliResult runInto(const std::string& folder) {
@@ -90,6 +111,81 @@ TEST_F(RunOutcome, AFolderThatTakesNoFilesCountsNone) {
     EXPECT_EQ(ran.exitCode, 4) << ran.out << ran.err;
     EXPECT_EQ(reportedNumber(ran.out, "Files written"), 0);
     EXPECT_EQ(reportedNumber(ran.out, "Files not written in full"), 3);
+}
+
+// Starts `tarlo` with its standard output and error in files, as runTarlo does, and
+// returns at once.
+pid_t startTarlo(const TempDir& dir, const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{TARLO_CLI_BINARY};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> variables{"XDG_CONFIG_HOME=" + dir.file("config")};
+    for (char** variable = environ; *variable; ++variable)
+        if (!std::string(*variable).starts_with("XDG_CONFIG_HOME="))
+            variables.emplace_back(*variable);
+    std::vector<char*> envp;
+    for (std::string& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    const std::string out = dir.file("stdout.txt");
+    const std::string err = dir.file("stderr.txt");
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&files);
+    return spawned == 0 ? pid : -1;
+}
+
+// Waits until the text appears in the file, for at most a minute.
+bool awaitText(const std::string& file, const std::string& text) {
+    for (int i = 0; i < 6000; ++i) {
+        if (readFile(file).find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// Ctrl-C stops a run as the Stop command does: nothing already computed is lost. Every
+// file ends on a whole row, and the output traffic file reads back record by record.
+TEST_F(RunOutcome, AnInterruptedRunWritesWhatItHolds) {
+    makeProject("4");
+    appendLateVehicle();
+    const std::string metrics = dir.file("m");
+    const pid_t pid = startTarlo(dir, {"run", project, "--seed", "2", "--metrics", metrics});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(awaitText(dir.file("stdout.txt"), "| Simulation running..."));
+    // Well into the traffic, which a first step of the worker has started on.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+
+    const std::string out = readFile(dir.file("stdout.txt"));
+    EXPECT_NE(out.find("| Simulation stopped by the user at "), std::string::npos) << out;
+    EXPECT_EQ(out.find("Simulation completed"), std::string::npos) << out;
+    EXPECT_EQ(reportedNumber(out, "Files written"), 3) << out;
+    for (const auto& entry : std::filesystem::directory_iterator(metrics)) {
+        const std::string bytes = readFile(entry.path().string());
+        EXPECT_TRUE(bytes.ends_with("\r\n")) << entry.path();
+    }
+
+    const std::string vehicles = metrics + "/Veh_All_Pos_1500.txt";
+    const CliResult info = runTarlo(dir, "traffic info '" + vehicles + "' --format castor");
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_GT(reportedNumber(info.out, "Vehicles read"), 0) << info.out;
+    EXPECT_EQ(reportedNumber(info.out, "Lines skipped"), 0) << info.out;
 }
 
 } // namespace
