@@ -81,6 +81,8 @@ void RunControl::writeOutput(const std::string& documentName, const std::string&
 
 bool RunControl::validateSimulation() {
     writeOutput("| Validating simulation");
+    // Deliberately: the automatic folder is made here, not only named, so that two runs of
+    // the same second cannot both take the one name.
     if (m_Config.m_bAutoDir)
         createAutoMetricsDir();
     if (!m_Validation || m_Validation(m_Settings))
@@ -436,6 +438,8 @@ void RunControl::invisibleFinished() {
     reportCompletion(formatText("%02u:%02u:%02u", d / 3600, d / 60 % 60, d % 60));
 }
 
+// Deliberately: writers still drop what they cannot write without stopping the run, but a
+// run whose output is incomplete says so at its end instead of finishing as if all was well.
 void RunControl::reportCompletion(const std::string& duration) {
     writeOutput("| Simulation completed - duration: " + duration);
     const std::size_t failed = m_Sim.road.outputFiles.failed().size();

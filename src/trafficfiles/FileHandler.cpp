@@ -48,7 +48,9 @@ void FileHandler::openInput(const std::string& inFile) {
     m_In.open(inFile, std::ios::in | std::ios::binary);
     if (!m_In.is_open())
         return;
-    // A pipe cannot be rewound: it is read once, its lines counted as they come.
+    // Deliberately: an input that cannot be rewound (a pipe) is not counted when it is
+    // opened, since the count would consume it and leave nothing to read; it is read once,
+    // its lines counted as they come.
     std::streambuf* in = m_In.rdbuf();
     if (in->pubseekoff(0, std::ios::cur, std::ios::in) == std::streampos(-1))
         return;
@@ -95,8 +97,9 @@ void FileHandler::writeVehicle(const Vehicle& vehicle) {
 }
 
 std::unique_ptr<Vehicle> FileHandler::readVehicle(std::string& line) {
-    // Running into the end of the input without a character is no line. The stream turns a
-    // read error, or no memory for the line, into its bad state: that is no end of input.
+    // Running into the end of the input without a character is no line. Deliberately: the
+    // stream's bad state (a read error, no memory for the line) also ends the reading, but
+    // is kept as a failure instead of passing for the end of the file.
     if (!std::getline(m_In, line)) {
         if (m_In.bad())
             m_bReadFailed = true;
