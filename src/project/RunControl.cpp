@@ -21,7 +21,7 @@ constexpr const char* finishedText = "The simulation has finished.";
 constexpr const char* incompleteText = "The simulation has finished, but %zu of its output files\n"
                                        "could not be written in full (a full disk?).";
 constexpr const char* completedStatus = "Simulation completed";
-// Runs of one second beyond this many share the last folder tried.
+// More runs than this in one second fall back to the first name and share it.
 constexpr int maxMetricsDirSuffix = 10000;
 
 [[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...) {
