@@ -58,9 +58,10 @@ void CBridge::UpdatePositions() {
     m_StartFar = m_RoadLength - m_Start;
 }
 
-void CBridge::Initialize(double simStep, double t0, const CSettings& settings) {
+void CBridge::Initialize(double simStep, double t0, const CSettings& settings,
+                         OutputFiles* outputFiles) {
     m_SubStepTime = m_StepsPerSimStep > 0 ? simStep / m_StepsPerSimStep : 0.0;
-    m_EventMgr.Initialize(t0, settings);
+    m_EventMgr.Initialize(t0, settings, outputFiles);
     m_NoLE = static_cast<std::int32_t>(m_vLoadEffect.size());
     for (const auto& loadEffect : m_vLoadEffect)
         loadEffect->SetBridgeExtent(m_Start, m_End);

@@ -19,6 +19,7 @@ namespace tarlo {
 
 class CInfLineDiscrete;
 class CSettings;
+class OutputFiles;
 class Vehicle;
 
 // A bridge between two global abscissae. During a run it lists the vehicles near it and
@@ -34,7 +35,9 @@ public:
     // A run copy that goes finishes its outputs (a second finish changes nothing).
     ~CBridge() override;
 
-    void Initialize(double simStep, double t0, const CSettings& settings);
+    // Run start; the outputs report their files to the run's record (may be null).
+    void Initialize(double simStep, double t0, const CSettings& settings,
+                    OutputFiles* outputFiles = nullptr);
     void Update(double time);
     // End of the traffic: every output is completed.
     void Finish() { m_EventMgr.Finish(); }

@@ -9,8 +9,8 @@
 namespace tarlo {
 
 CEventAll::CEventAll(int bridgeID, const LoadEffectList& loadEffects, std::string path,
-                     double start, double end, const CSettings& settings)
-    : CEventBase(All, bridgeID, loadEffects, std::move(path), start, end, settings) {
+                     double start, double end, const CSettings& settings, OutputFiles* outputFiles)
+    : CEventBase(All, bridgeID, loadEffects, std::move(path), start, end, settings, outputFiles) {
     OpenFile();
 }
 

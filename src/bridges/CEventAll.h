@@ -13,7 +13,7 @@ public:
     CEventAll() = default;
     // Creates the file and writes its header.
     CEventAll(int bridgeID, const LoadEffectList& loadEffects, std::string path, double start,
-              double end, const CSettings& settings);
+              double end, const CSettings& settings, OutputFiles* outputFiles = nullptr);
 
     void Update(double time, std::span<const double> values) override;
     void OpenFile() override;

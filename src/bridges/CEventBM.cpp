@@ -12,8 +12,8 @@ namespace tarlo {
 
 CEventBM::CEventBM(int type, int bridgeID, const LoadEffectList& loadEffects, std::string path,
                    double start, double end, double blocksize, double startValue,
-                   const CSettings& settings)
-    : CEventBase(type, bridgeID, loadEffects, std::move(path), start, end, settings),
+                   const CSettings& settings, OutputFiles* outputFiles)
+    : CEventBase(type, bridgeID, loadEffects, std::move(path), start, end, settings, outputFiles),
       m_Blocksize(blocksize), m_BlockEnd(blocksize),
       m_vBlockExtremes(loadEffects.size(), {0.0, startValue}) {}
 

@@ -31,7 +31,7 @@ protected:
     // Every load effect starts with time 0 and `startValue`.
     CEventBM(int type, int bridgeID, const LoadEffectList& loadEffects, std::string path,
              double start, double end, double blocksize, double startValue,
-             const CSettings& settings);
+             const CSettings& settings, OutputFiles* outputFiles = nullptr);
 
     void ResetExtremes(double startValue);
 

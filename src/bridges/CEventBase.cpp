@@ -26,10 +26,12 @@ CEventBase::CEventBase() : m_Path("C:\\Tarlo\\Metrics\\") {
 }
 
 CEventBase::CEventBase(int type, int bridgeID, const LoadEffectList& loadEffects, std::string path,
-                       double start, double end, const CSettings& settings)
+                       double start, double end, const CSettings& settings,
+                       OutputFiles* outputFiles)
     : m_BridgeID(bridgeID), m_Type(type), m_Path(std::move(path)), m_BridgeStart(start),
       m_BridgeEnd(end), m_NoLE(static_cast<int>(loadEffects.size())) {
     m_File.imbue(std::locale::classic());
+    m_File.setRecord(outputFiles);
     m_vLENames.reserve(loadEffects.size());
     for (const auto& loadEffect : loadEffects)
         m_vLENames.push_back(loadEffect ? loadEffect->getDescription() : std::string());
@@ -81,7 +83,7 @@ bool CEventBase::OpenStream(const std::string& name) {
     // The stream takes a buffer only while no file is open.
     if (m_pBuffer)
         m_File.rdbuf()->pubsetbuf(m_pBuffer.get(), static_cast<std::streamsize>(m_BufferSize));
-    m_File.open(name, std::ios::out | std::ios::trunc | std::ios::binary);
+    m_File.open(name);
     return m_File.is_open();
 }
 

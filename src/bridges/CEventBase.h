@@ -1,11 +1,12 @@
 #pragma once
 
+#include "engine/OutputFiles.h"
+
 #include <boost/serialization/access.hpp>
 #include <boost/serialization/version.hpp>
 
 #include <algorithm>
 #include <cstddef>
-#include <fstream>
 #include <memory>
 #include <span>
 #include <string>
@@ -22,7 +23,8 @@ using LoadEffectList = std::vector<std::shared_ptr<const CElement>>;
 
 // Base of the bridge output writers: names, opens and buffers the comma-separated file of one
 // output of one bridge. Every row ends with CR LF on every platform. A file that cannot be
-// created drops its output silently.
+// created drops its output, and the run goes on; the run's record of output files (given at
+// construction, may be null) learns of it, and of every file whose writes or close failed.
 class CEventBase {
 public:
     enum Kind : int {
@@ -67,7 +69,8 @@ protected:
     // For loading: no file, no buffer.
     CEventBase();
     CEventBase(int type, int bridgeID, const LoadEffectList& loadEffects, std::string path,
-               double start, double end, const CSettings& settings);
+               double start, double end, const CSettings& settings,
+               OutputFiles* outputFiles = nullptr);
 
     // Creates or truncates the named file through the writer's buffer; false when it cannot.
     bool OpenStream(const std::string& name);
@@ -89,7 +92,7 @@ protected:
     int m_BridgeID = 0;
     int m_Type = All;
     std::string m_Path;
-    std::ofstream m_File;
+    OutputFileStream m_File;
     double m_BridgeStart = 0.0;
     double m_BridgeEnd = 0.0;
     std::vector<std::string> m_vLENames;

@@ -11,9 +11,9 @@ namespace tarlo {
 
 CEventBlockMax::CEventBlockMax(int bridgeID, const LoadEffectList& loadEffects, std::string path,
                                double start, double end, double blocksize,
-                               const CSettings& settings)
+                               const CSettings& settings, OutputFiles* outputFiles)
     : CEventBM(BlockMax, bridgeID, loadEffects, std::move(path), start, end, blocksize, StartValue,
-               settings) {
+               settings, outputFiles) {
     OpenFile();
 }
 

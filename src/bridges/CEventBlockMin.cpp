@@ -11,9 +11,9 @@ namespace tarlo {
 
 CEventBlockMin::CEventBlockMin(int bridgeID, const LoadEffectList& loadEffects, std::string path,
                                double start, double end, double blocksize,
-                               const CSettings& settings)
+                               const CSettings& settings, OutputFiles* outputFiles)
     : CEventBM(BlockMin, bridgeID, loadEffects, std::move(path), start, end, blocksize, StartValue,
-               settings) {
+               settings, outputFiles) {
     OpenFile();
 }
 

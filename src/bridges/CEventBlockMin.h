@@ -16,7 +16,8 @@ public:
     CEventBlockMin() = default;
     // Creates the file and writes its header.
     CEventBlockMin(int bridgeID, const LoadEffectList& loadEffects, std::string path, double start,
-                   double end, double blocksize, const CSettings& settings);
+                   double end, double blocksize, const CSettings& settings,
+                   OutputFiles* outputFiles = nullptr);
 
     // A time past the block end closes one block, then the values join the current block.
     void Update(double time, std::span<const double> values) override;

@@ -25,41 +25,44 @@ void CEventManager::SetOutput(int bridgeID, std::string path, double bridgeStart
     m_vLoadEffects = std::move(loadEffects);
 }
 
-void CEventManager::Initialize(double t0, const CSettings& settings) {
+void CEventManager::Initialize(double t0, const CSettings& settings, OutputFiles* outputFiles) {
     if (m_bStats) {
         m_pStats.reset();
-        m_pStats = std::make_shared<CEventStats>(m_ID, m_vLoadEffects, m_bStatsBasic, m_bStatsHist,
-                                                 m_Path, m_BridgeStart, m_BridgeEnd, settings);
+        m_pStats =
+            std::make_shared<CEventStats>(m_ID, m_vLoadEffects, m_bStatsBasic, m_bStatsHist, m_Path,
+                                          m_BridgeStart, m_BridgeEnd, settings, outputFiles);
         m_pStats->Initialize(t0);
     }
     if (m_bAll) {
         m_pAll.reset();
         m_pAll = std::make_shared<CEventAll>(m_ID, m_vLoadEffects, m_Path, m_BridgeStart,
-                                             m_BridgeEnd, settings);
+                                             m_BridgeEnd, settings, outputFiles);
         m_pAll->Initialize(t0);
     }
     if (m_bBMax) {
         m_pBlockMax.reset();
-        m_pBlockMax = std::make_shared<CEventBlockMax>(m_ID, m_vLoadEffects, m_Path, m_BridgeStart,
-                                                       m_BridgeEnd, m_BlockMaxSize, settings);
+        m_pBlockMax =
+            std::make_shared<CEventBlockMax>(m_ID, m_vLoadEffects, m_Path, m_BridgeStart,
+                                             m_BridgeEnd, m_BlockMaxSize, settings, outputFiles);
         m_pBlockMax->Initialize(t0);
     }
     if (m_bBMin) {
         m_pBlockMin.reset();
-        m_pBlockMin = std::make_shared<CEventBlockMin>(m_ID, m_vLoadEffects, m_Path, m_BridgeStart,
-                                                       m_BridgeEnd, m_BlockMinSize, settings);
+        m_pBlockMin =
+            std::make_shared<CEventBlockMin>(m_ID, m_vLoadEffects, m_Path, m_BridgeStart,
+                                             m_BridgeEnd, m_BlockMinSize, settings, outputFiles);
         m_pBlockMin->Initialize(t0);
     }
     if (m_bPOT) {
         m_pPOT.reset();
         m_pPOT = std::make_shared<CEventPOT>(m_ID, m_vLoadEffects, m_vThreshOver, m_Path,
-                                             m_BridgeStart, m_BridgeEnd, settings);
+                                             m_BridgeStart, m_BridgeEnd, settings, outputFiles);
         m_pPOT->Initialize(t0);
     }
     if (m_bPUT) {
         m_pPUT.reset();
         m_pPUT = std::make_shared<CEventPUT>(m_ID, m_vLoadEffects, m_vThreshUnder, m_Path,
-                                             m_BridgeStart, m_BridgeEnd, settings);
+                                             m_BridgeStart, m_BridgeEnd, settings, outputFiles);
         m_pPUT->Initialize(t0);
     }
 }

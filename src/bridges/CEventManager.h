@@ -39,8 +39,9 @@ public:
                    LoadEffectList loadEffects);
 
     // Run start: a new writer for each selected output, with its file and header, each given
-    // the start time t0. The writers take their buffer size from the settings.
-    void Initialize(double t0, const CSettings& settings);
+    // the start time t0. The writers take their buffer size from the settings and report
+    // their files to the run's record (may be null).
+    void Initialize(double t0, const CSettings& settings, OutputFiles* outputFiles = nullptr);
     // One calculated set of values, one per load effect, handed to every selected writer.
     void Update(double time, std::span<const double> values);
     // End of the run. A second call changes no file.

@@ -10,9 +10,9 @@ namespace tarlo {
 
 CEventPOT::CEventPOT(int bridgeID, const LoadEffectList& loadEffects,
                      std::vector<double> thresholds, std::string path, double start, double end,
-                     const CSettings& settings)
+                     const CSettings& settings, OutputFiles* outputFiles)
     : CEventPT(POT, bridgeID, loadEffects, std::move(thresholds), std::move(path), start, end,
-               settings) {
+               settings, outputFiles) {
     OpenFile();
 }
 

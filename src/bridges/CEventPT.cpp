@@ -11,8 +11,8 @@ namespace tarlo {
 
 CEventPT::CEventPT(int type, int bridgeID, const LoadEffectList& loadEffects,
                    std::vector<double> thresholds, std::string path, double start, double end,
-                   const CSettings& settings)
-    : CEventBase(type, bridgeID, loadEffects, std::move(path), start, end, settings),
+                   const CSettings& settings, OutputFiles* outputFiles)
+    : CEventBase(type, bridgeID, loadEffects, std::move(path), start, end, settings, outputFiles),
       m_vThresh(std::move(thresholds)) {}
 
 void CEventPT::OpenFile() {

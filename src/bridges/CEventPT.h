@@ -24,7 +24,7 @@ protected:
     CEventPT() = default;
     CEventPT(int type, int bridgeID, const LoadEffectList& loadEffects,
              std::vector<double> thresholds, std::string path, double start, double end,
-             const CSettings& settings);
+             const CSettings& settings, OutputFiles* outputFiles = nullptr);
 
     // The load effects that have both a value and a threshold.
     std::size_t Compared(std::span<const double> values) const {

@@ -13,7 +13,8 @@ public:
     CEventPUT() = default;
     // Creates the file and writes its header.
     CEventPUT(int bridgeID, const LoadEffectList& loadEffects, std::vector<double> thresholds,
-              std::string path, double start, double end, const CSettings& settings);
+              std::string path, double start, double end, const CSettings& settings,
+              OutputFiles* outputFiles = nullptr);
 
     void Update(double time, std::span<const double> values) override;
 

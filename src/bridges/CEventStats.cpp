@@ -18,8 +18,8 @@ CEventStats::HistogramSet emptyHistogram() {
 
 CEventStats::CEventStats(int bridgeID, const LoadEffectList& loadEffects, bool basic,
                          bool histogram, std::string path, double start, double end,
-                         const CSettings& settings)
-    : CEventBase(Stats, bridgeID, loadEffects, std::move(path), start, end, settings),
+                         const CSettings& settings, OutputFiles* outputFiles)
+    : CEventBase(Stats, bridgeID, loadEffects, std::move(path), start, end, settings, outputFiles),
       m_bBasic(basic), m_bHist(histogram) {
     Initialize(0.0);
 }

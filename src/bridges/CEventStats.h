@@ -41,7 +41,8 @@ public:
 
     // No file is created before Finish.
     CEventStats(int bridgeID, const LoadEffectList& loadEffects, bool basic, bool histogram,
-                std::string path, double start, double end, const CSettings& settings);
+                std::string path, double start, double end, const CSettings& settings,
+                OutputFiles* outputFiles = nullptr);
 
     // Starts empty statistics for every load effect.
     void Initialize(double t0) override;

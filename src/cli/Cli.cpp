@@ -53,7 +53,8 @@ void printOverview(std::ostream& out) {
            "                    file is used when there is one, else the defaults\n"
            "  -h, --help        show help\n\n"
            "Exit codes: 0 success, 1 validation or run set-up failure, 2 usage error,\n"
-           "3 a file cannot be read or written.\n";
+           "3 a file cannot be read or written, 4 a run completed but some of its output\n"
+           "could not be written, 130 a run was interrupted.\n";
 }
 
 // The commands whose names begin with the given words ("traffic").

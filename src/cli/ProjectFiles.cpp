@@ -24,16 +24,4 @@ std::string commandLineFolder(const std::string& path) {
     return folder;
 }
 
-std::size_t filesWrittenSince(const std::string& folder, std::filesystem::file_time_type since) {
-    std::error_code error;
-    std::size_t count = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::error_code entryError;
-        if (entry.is_regular_file(entryError) && entry.last_write_time(entryError) >= since &&
-            !entryError)
-            ++count;
-    }
-    return count;
-}
-
 } // namespace tarlo::cli

@@ -19,7 +19,4 @@ bool openProject(CTarloDoc& doc, const std::string& path, std::ostream& err);
 // detectors and bridges write to the folder name followed directly by a file name.
 std::string commandLineFolder(const std::string& path);
 
-// The regular files directly in the folder last written at or after `since`.
-std::size_t filesWrittenSince(const std::string& folder, std::filesystem::file_time_type since);
-
 } // namespace tarlo::cli

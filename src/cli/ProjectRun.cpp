@@ -2,6 +2,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/ProjectFiles.h"
+#include "cli/RunInterrupt.h"
 #include "platform/ConsoleHost.h"
 #include "project/CTarloDoc.h"
 
@@ -22,19 +23,23 @@ using namespace std::chrono_literals;
 // How often the run's elapsed time is taken, and how often the progress line is redrawn.
 constexpr auto POLL_PERIOD = 50ms;
 constexpr auto PROGRESS_PERIOD = 500ms;
-// File times come from the kernel's coarse clock, which may lag the clock read at the
-// start of the run by a tick.
-constexpr auto FILE_CLOCK_SLACK = 20ms;
 
 const char* const HELP = R"(Usage: tarlo run PROJECT [options]
 
 Validates the project and runs it invisibly, as fast as the machine allows. The output
 log goes to standard output; a terminal shows the elapsed time on standard error while
 the run lasts. At the end come the completion line, the metrics folder and the number of
-files written in it.
+files the run wrote in full; then, if there are any, the files it could not write in full
+(one that could not be created, or a full disk), each on a line of its own.
+
+Ctrl-C (SIGINT) or SIGTERM stops the run after its current step: every detector and
+bridge writes what it holds and closes its files, the log gives the simulated time
+reached ("Simulation stopped by the user at 5423.50 s"), and the metrics folder and the
+files follow as at the end of a run. A second signal ends the program at once.
 
 Exit codes: 0 the run completed, 1 the project is invalid or the run could not be set
-up, 3 the project cannot be read.
+up, 3 the project cannot be read, or reading the traffic file failed part way, 4 the run
+completed but some of its output could not be written, 130 the run was interrupted.
 
 Options:
   --seed N            seed of the random numbers; the same seed gives the same output
@@ -75,11 +80,19 @@ void showProgress(std::ostream& err, const RunControl& control) {
 }
 
 // Waits for the worker to finish, keeping the elapsed time of the run up to date as the
-// desktop's idle processing does.
-void waitForRun(CommandContext& context, RunControl& control, bool progress) {
+// desktop's idle processing does. An interrupt stops the run as the Stop command does;
+// returns true when one did.
+bool waitForRun(CommandContext& context, RunControl& control, const RunInterrupt& interrupt,
+                bool progress) {
     bool started = false;
+    bool interrupted = false;
     auto nextLine = std::chrono::steady_clock::now() + PROGRESS_PERIOD;
     while (control.m_bRunning) {
+        if (interrupt.requested()) {
+            control.interruptRun();
+            interrupted = true;
+            break;
+        }
         // The run's start tick is set just before it posts Started.
         if (!started) {
             started = context.host.waitForNotification(RunNotification::Started, POLL_PERIOD);
@@ -95,6 +108,22 @@ void waitForRun(CommandContext& context, RunControl& control, bool progress) {
     control.waitForInvisibleRun();
     if (progress && started)
         context.err << "\r\033[K" << std::flush;
+    return interrupted;
+}
+
+// The metrics folder and the files the run wrote, as its writers reported them; false when
+// some could not be written in full.
+bool reportFiles(std::ostream& out, CTarloDoc& doc) {
+    const OutputFiles& files = doc.sim().road.outputFiles;
+    const std::vector<std::string> failed = files.failed();
+    out << "Metrics folder: " << doc.runPath(doc.m_MetricsDir) << '\n'
+        << "Files written: " << files.written().size() << '\n';
+    if (!failed.empty()) {
+        out << "Files not written in full: " << failed.size() << '\n';
+        for (const std::string& path : failed)
+            out << "  " << path << '\n';
+    }
+    return failed.empty();
 }
 
 int run(CommandContext& context, const Request& request) {
@@ -111,21 +140,24 @@ int run(CommandContext& context, const Request& request) {
     control.m_bMuteDetectors = request.muteDetectors;
     control.m_bMuteBridges = request.muteBridges;
 
-    const auto since = std::filesystem::file_time_type::clock::now() - FILE_CLOCK_SLACK;
+    const RunInterrupt interrupt;
     control.runInvisible();
     // Without a worker the validation refused the project.
     if (!control.m_pWorkerThread.joinable())
         return EXIT_FAILED;
-    waitForRun(context, control, request.progress);
+    if (waitForRun(context, control, interrupt, request.progress)) {
+        reportFiles(context.out, doc);
+        return EXIT_INTERRUPTED;
+    }
     // A run whose set-up failed posts Stopped instead.
     if (!context.host.waitForNotification(RunNotification::InvisibleFinished, 0ms))
         return EXIT_FAILED;
     control.invisibleFinished();
 
-    const std::string folder = doc.runPath(doc.m_MetricsDir);
-    context.out << "Metrics folder: " << folder << '\n'
-                << "Files written: " << filesWrittenSince(folder, since) << '\n';
-    return EXIT_OK;
+    const bool complete = reportFiles(context.out, doc);
+    if (control.m_bTrafficReadFailed)
+        return EXIT_FILE_ERROR;
+    return complete ? EXIT_OK : EXIT_INCOMPLETE;
 }
 
 Runner prepare(const Arguments& args) {

@@ -13,8 +13,9 @@ namespace {
 const char* const HELP = R"(Usage: tarlo validate PROJECT
 
 Checks the project as a run would and prints the validation report, one line per
-finding. A project with an automatic metrics folder is checked with the folder its next
-run would write to, which is created, as the metrics folder of every validation is.
+finding. A project with an automatic metrics folder is checked with a new folder named
+as a run of this second would name it (with -2, -3, ... appended when the name is
+taken), which is created, as the metrics folder of every validation is.
 
 Exit codes: 0 the project may run, 1 it may not, 3 the project cannot be read.
 
@@ -28,7 +29,7 @@ int run(CommandContext& context, const std::string& path) {
         return EXIT_FILE_ERROR;
     // The default metrics folder is never used by a run with an automatic one.
     if (doc.m_bAutoDir)
-        doc.runControl().makeAutoMetricsDir();
+        doc.runControl().createAutoMetricsDir();
     return CValidation(&doc, context.settings, context.host).validate() ? EXIT_OK : EXIT_FAILED;
 }
 

@@ -16,7 +16,9 @@ constexpr unsigned KEEP_EVERY_LANE = 0xFFFFFFFE;
 const char* const HELP = R"(Usage: tarlo traffic convert IN OUT --from FORMAT --to FORMAT
 
 Reads every vehicle of the traffic file IN and writes it to OUT in the other format, in
-file order. Lines that give no vehicle are left out. OUT is replaced. SAFT records carry
+file order. Lines that give no vehicle are left out. OUT is replaced. IN may be a pipe
+or a FIFO, and - reads standard input; a read error ends the command with exit code 3
+and leaves OUT holding the vehicles read before it. SAFT records carry
 no direction or lane (they read back as direction 1, lane 1) and CASTOR and SAFT records
 hold at most 9 axles (Kirro 20); vehicles that lose data this way are counted in a
 warning.
@@ -32,19 +34,21 @@ bool sameFile(const std::string& a, const std::string& b) {
     return std::filesystem::equivalent(a, b, ec);
 }
 
-int run(CommandContext& context, const std::string& in, const std::string& out, int from, int to) {
-    if (!canRead(in)) {
-        context.err << "tarlo: cannot read " << in << '\n';
+int run(CommandContext& context, const std::string& name, const std::string& out, int from,
+        int to) {
+    const TrafficInput in = trafficInput(name);
+    if (!canRead(in.path)) {
+        context.err << "tarlo: cannot read " << in.label << '\n';
         return EXIT_FILE_ERROR;
     }
     // Opening the output truncates it, which would destroy the input.
-    if (sameFile(in, out)) {
+    if (sameFile(in.path, out)) {
         context.err << "tarlo: " << out << " is the input file; write to another file\n";
         return EXIT_USAGE;
     }
-    auto reader = makeFileHandler(from, context.settings, KEEP_EVERY_LANE, in, "");
+    auto reader = makeFileHandler(from, context.settings, KEEP_EVERY_LANE, in.path, "");
     if (!reader || !reader->inputOpen()) {
-        context.err << "tarlo: cannot read " << in << '\n';
+        context.err << "tarlo: cannot read " << in.label << '\n';
         return EXIT_FILE_ERROR;
     }
     auto writer = makeFileHandler(to, context.settings, 0, "", out);
@@ -71,6 +75,12 @@ int run(CommandContext& context, const std::string& in, const std::string& out, 
 
     if (!writer->finishOutput()) {
         context.err << "tarlo: cannot write " << out << '\n';
+        return EXIT_FILE_ERROR;
+    }
+    if (reader->readFailed()) {
+        context.err << "tarlo: cannot read " << in.label << " beyond line " << reader->getNoRead()
+                    << ": read error; " << out << " holds the " << written
+                    << " vehicles read before it\n";
         return EXIT_FILE_ERROR;
     }
     context.out << "Converted " << written << " vehicles from " << formatLabel(from) << " to "

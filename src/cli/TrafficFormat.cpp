@@ -47,4 +47,10 @@ bool canRead(const std::string& path) {
     return in.is_open();
 }
 
+TrafficInput trafficInput(const std::string& name) {
+    if (name == "-")
+        return {"/dev/stdin", "standard input"};
+    return {name, name};
+}
+
 } // namespace tarlo::cli

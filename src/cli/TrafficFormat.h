@@ -17,4 +17,11 @@ unsigned maxAxles(int format);
 // Whether a regular file can be opened for reading.
 bool canRead(const std::string& path);
 
+// A traffic file to read, as named on the command line: "-" is standard input.
+struct TrafficInput {
+    std::string path;  // what is opened
+    std::string label; // what messages call it
+};
+TrafficInput trafficInput(const std::string& name);
+
 } // namespace tarlo::cli

@@ -21,21 +21,23 @@ Reads a traffic file from start to end and prints what it holds: the number of l
 the vehicles read and the lines that gave no vehicle, the first and last time stamp
 (calendar fields and seconds), the vehicles per direction and lane, the vehicles per
 axle count and the range of gross weights (kN and t). The file is read as a stream and
-may be of any size.
+may be of any size; FILE may be a pipe or a FIFO, and - reads standard input. A read
+error ends the command with exit code 3.
 
 Options:
   --format FORMAT   castor, saft or kirro
   -h, --help        show this help
 )";
 
-int run(CommandContext& context, const std::string& path, int format) {
-    if (!canRead(path)) {
-        context.err << "tarlo: cannot read " << path << '\n';
+int run(CommandContext& context, const std::string& name, int format) {
+    const TrafficInput input = trafficInput(name);
+    if (!canRead(input.path)) {
+        context.err << "tarlo: cannot read " << input.label << '\n';
         return EXIT_FILE_ERROR;
     }
-    auto reader = makeFileHandler(format, context.settings, KEEP_EVERY_LANE, path, "");
+    auto reader = makeFileHandler(format, context.settings, KEEP_EVERY_LANE, input.path, "");
     if (!reader || !reader->inputOpen()) {
-        context.err << "tarlo: cannot read " << path << '\n';
+        context.err << "tarlo: cannot read " << input.label << '\n';
         return EXIT_FILE_ERROR;
     }
 
@@ -44,8 +46,13 @@ int run(CommandContext& context, const std::string& path, int format) {
     while (!endOfFile)
         if (auto vehicle = reader->readNextVehicle(endOfFile))
             summary.add(*vehicle);
+    if (reader->readFailed()) {
+        context.err << "tarlo: cannot read " << input.label << " beyond line "
+                    << reader->getNoRead() << ": read error\n";
+        return EXIT_FILE_ERROR;
+    }
 
-    context.out << "File: " << path << '\n'
+    context.out << "File: " << input.label << '\n'
                 << "Format: " << formatLabel(format) << '\n'
                 << "Lines: " << reader->getNoLines() << '\n'
                 << "Vehicles read: " << summary.vehicles() << '\n'

@@ -14,7 +14,7 @@ Detector::Detector(int category, int kind, const DetectorParams& params)
       m_RoadLength(params.roadLength), m_DirPos(params.positive), m_Lanes(params.lanes),
       m_Interval(params.interval),
       m_BufferSize(std::size_t{std::max(1u, params.fileBufferMB)} << 20),
-      m_OutputDir(params.outputDir) {}
+      m_OutputDir(params.outputDir), m_pOutputFiles(params.outputFiles) {}
 
 Detector::~Detector() {
     if (m_Output.is_open())
@@ -68,7 +68,7 @@ std::string Detector::fileName(std::string_view prefix, std::string_view tail) c
     return name;
 }
 
-void Detector::openStream(std::ofstream& stream, const std::string& name, bool buffered) {
+void Detector::openStream(OutputFileStream& stream, const std::string& name, bool buffered) {
     if (stream.is_open())
         stream.close();
     stream.clear();
@@ -81,7 +81,8 @@ void Detector::openStream(std::ofstream& stream, const std::string& name, bool b
             stream.rdbuf()->pubsetbuf(m_pBuffer.get(), static_cast<std::streamsize>(m_BufferSize));
     }
     stream.imbue(std::locale::classic());
-    stream.open(name, std::ios::out | std::ios::trunc | std::ios::binary);
+    stream.setRecord(m_pOutputFiles);
+    stream.open(name);
 }
 
 } // namespace tarlo

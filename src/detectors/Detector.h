@@ -2,10 +2,10 @@
 
 #include "detectors/DetectorCodes.h"
 #include "detectors/LaneStatistics.h"
+#include "engine/OutputFiles.h"
 #include "engine/Vehicle.h"
 
 #include <cstddef>
-#include <fstream>
 #include <limits>
 #include <memory>
 #include <ostream>
@@ -28,6 +28,8 @@ struct DetectorParams {
     // Prefix of every output file name (a folder ending in its separator).
     std::string outputDir;
     unsigned fileBufferMB = 1; // FILE_BUFFER_MB
+    // The run's record of its output files; may be null.
+    OutputFiles* outputFiles = nullptr;
 };
 
 // Root of the runtime detectors. The road owns them; each direction and each of its lanes
@@ -44,7 +46,8 @@ struct DetectorParams {
 //
 // Output: fields separated by ',', rows ended by endRow (CR LF), numbers in the stream's
 // default format (6 significant digits). A file that cannot be opened leaves its stream
-// failed and everything written to it is dropped.
+// failed and everything written to it is dropped; the run's record of output files learns
+// of it, and of every file whose writes or close failed.
 class Detector {
 public:
     virtual ~Detector();
@@ -134,10 +137,10 @@ protected:
     // Output folder + prefix + filter token + "_" + "Pos"/"Neg" + "_" + tail, e.g.
     // fileName("FD_", "1000.csv") gives <dir>FD_All_Neg_1000.csv.
     std::string fileName(std::string_view prefix, std::string_view tail) const;
-    // Opens a file for writing, truncating it, in binary mode (rows end with endRow). A
-    // buffered stream writes through the detector's buffer of FILE_BUFFER_MB MiB; only one
-    // stream of a detector may take it.
-    void openStream(std::ofstream& stream, const std::string& name, bool buffered = true);
+    // Opens a file for writing, truncating it, in binary mode (rows end with endRow), and
+    // has it report to the run's record. A buffered stream writes through the detector's
+    // buffer of FILE_BUFFER_MB MiB; only one stream of a detector may take it.
+    void openStream(OutputFileStream& stream, const std::string& name, bool buffered = true);
     static void endRow(std::ostream& out) { out << "\r\n"; }
 
     int m_Category;
@@ -157,7 +160,8 @@ protected:
     // Segment detectors: the vehicles inside the segment, in the order they entered.
     std::vector<const Vehicle*> m_vVehicles;
     std::string m_OutputDir;
-    std::ofstream m_Output;
+    OutputFiles* m_pOutputFiles;
+    OutputFileStream m_Output;
 
 private:
     // The category rules of passCheck.

@@ -16,7 +16,7 @@
 namespace tarlo {
 
 DetectorParams detectorParams(const CStatDetector& element, int lanes, int roadLength,
-                              const CSettings& settings) {
+                              const CSettings& settings, OutputFiles* outputFiles) {
     DetectorParams params;
     params.positive = element.getDirPos();
     params.lanes = lanes;
@@ -25,13 +25,14 @@ DetectorParams detectorParams(const CStatDetector& element, int lanes, int roadL
     params.roadLength = roadLength;
     params.outputDir = element.getOutputPath();
     params.fileBufferMB = settings.General.FILE_BUFFER_MB;
+    params.outputFiles = outputFiles;
     return params;
 }
 
 std::unique_ptr<Detector> makeDetector(const CStatDetector& element, int lanes, int roadLength,
                                        const CVehicleTypes* vehicleTypes, int format,
-                                       const CSettings& settings) {
-    const DetectorParams params = detectorParams(element, lanes, roadLength, settings);
+                                       const CSettings& settings, OutputFiles* outputFiles) {
+    const DetectorParams params = detectorParams(element, lanes, roadLength, settings, outputFiles);
     const int a = element.getParamA();
     switch (element.getDetectorName()) {
     case DETECTOR_FLOW_DENSITY:

@@ -35,7 +35,7 @@ LaneChangeDetector::LaneChangeDetector(const DetectorParams& params, int binWidt
 }
 
 void LaneChangeDetector::finish() {
-    for (std::ofstream* stream : {&m_Verbose, &m_SpaceTime, &m_Rates, &m_Composition})
+    for (OutputFileStream* stream : {&m_Verbose, &m_SpaceTime, &m_Rates, &m_Composition})
         if (stream->is_open())
             stream->close();
 }

@@ -4,7 +4,6 @@
 #include "detectors/LaneChangeEvent.h"
 #include "detectors/LaneStatistics.h"
 
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -60,10 +59,10 @@ private:
     void writeRates();
 
     LaneStatistics m_Statistics;
-    std::ofstream m_Verbose;
-    std::ofstream m_Composition;
-    std::ofstream m_SpaceTime;
-    std::ofstream m_Rates;
+    OutputFileStream m_Verbose;
+    OutputFileStream m_Composition;
+    OutputFileStream m_SpaceTime;
+    OutputFileStream m_Rates;
     std::vector<LaneChangeEvent> m_vEvents; // in recording order
     int m_Count = 0;
     int m_BinWidth;

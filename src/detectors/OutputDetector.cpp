@@ -10,10 +10,16 @@ OutputDetector::OutputDetector(const DetectorParams& params, int x, int format,
       m_FileName(fileName("Veh_", std::to_string(globalPosition()) + ".txt")) {
     const int code = format == FORMAT_SAFT || format == FORMAT_CASTOR ? format : FORMAT_KIRRO;
     m_pWriter = makeFileHandler(code, settings, 0, "", m_FileName);
+    if (!m_pWriter->outputOpen()) {
+        m_bClosed = true;
+        if (m_pOutputFiles)
+            m_pOutputFiles->reportFailed(m_FileName);
+    }
 }
 
 OutputDetector::~OutputDetector() {
     writeWaiting();
+    closeFile();
 }
 
 void OutputDetector::vehiclePassed(const Vehicle& vehicle, double t) {
@@ -38,14 +44,25 @@ void OutputDetector::writeInterval() {
 
 void OutputDetector::finish() {
     writeWaiting();
-    if (m_pWriter)
-        m_pWriter->finishOutput();
+    closeFile();
+}
+
+void OutputDetector::closeFile() {
+    if (m_bClosed)
+        return;
+    m_bClosed = true;
+    const bool complete = m_pWriter->finishOutput();
+    if (!m_pOutputFiles)
+        return;
+    if (complete)
+        m_pOutputFiles->reportWritten(m_FileName);
+    else
+        m_pOutputFiles->reportFailed(m_FileName);
 }
 
 void OutputDetector::writeWaiting() {
-    if (m_pWriter)
-        for (const Crossing& crossing : m_vWaiting)
-            m_pWriter->writeVehicle(crossing.vehicle);
+    for (const Crossing& crossing : m_vWaiting)
+        m_pWriter->writeVehicle(crossing.vehicle);
     m_vWaiting.clear();
 }
 

@@ -42,9 +42,12 @@ private:
     };
 
     void writeWaiting();
+    // Closes the traffic file once and tells the run's record how it ended.
+    void closeFile();
 
     std::string m_FileName;
     std::unique_ptr<FileHandler> m_pWriter;
+    bool m_bClosed = false;
     // In crossing-time order.
     std::vector<Crossing> m_vWaiting;
 };

@@ -12,6 +12,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
+#include <system_error>
 
 namespace tarlo {
 
@@ -21,17 +23,32 @@ Road::Road(const CSettings& settings, Host& host)
     dirNeg.positive = false;
 }
 
+namespace {
+// Pipes, FIFOs, sockets and terminals give their bytes once, as they come.
+bool isStreamFile(const std::string& name) {
+    std::error_code error;
+    const std::filesystem::file_type type = std::filesystem::status(name, error).type();
+    return type == std::filesystem::file_type::fifo || type == std::filesystem::file_type::socket ||
+           type == std::filesystem::file_type::character;
+}
+} // namespace
+
 void Road::setupFile(int format, int lanes, const std::string& fileName) {
     m_FileName = fileName;
-    fileReader = makeFileHandler(format, m_Settings, static_cast<unsigned>(lanes), fileName, "");
+    // Opening a FIFO would wait for a writer, only for the run to refuse it.
+    m_bStreamInput = isStreamFile(fileName);
+    fileReader = m_bStreamInput ? nullptr
+                                : makeFileHandler(format, m_Settings, static_cast<unsigned>(lanes),
+                                                  fileName, "");
 }
 
 void Road::addBridge(const CBridge& bridge) { bridges.push_back(std::make_unique<CBridge>(bridge)); }
 
 void Road::addDetector(const CStatDetector& element, int lanesPos, int lanesNeg, int format) {
     const bool positive = element.getDirPos();
-    std::unique_ptr<Detector> detector = makeDetector(element, positive ? lanesPos : lanesNeg,
-                                                      roadLength, vehicleTypes, format, m_Settings);
+    std::unique_ptr<Detector> detector =
+        makeDetector(element, positive ? lanesPos : lanesNeg, roadLength, vehicleTypes, format,
+                     m_Settings, &outputFiles);
     if (detector)
         (positive ? detectorsPos : detectorsNeg).push_back(std::move(detector));
 }
@@ -147,10 +164,21 @@ bool Road::mapObstacleLane(Obstacle& obstacle) {
     return false;
 }
 
-// The first block of the traffic file; a file without a vehicle cannot start a run.
+// The first block of the traffic file; a file without a vehicle cannot start a run. Every
+// message names the file in its first line.
 bool Road::readFirstBlock() {
+    // The progress of a run is the share of the file's lines read, so they are counted
+    // before the run starts, which a pipe does not allow.
+    if (m_bStreamInput || (fileReader && fileReader->inputOpen() && !fileReader->readFailed() &&
+                           !fileReader->lineCountKnown())) {
+        m_Host.showMessage("Cannot run from the traffic file " + m_FileName +
+                               "\nIt is a pipe or a FIFO, which can be read only once; a run "
+                               "needs a file that it can count first.",
+                           MessageIcon::Error);
+        return false;
+    }
     if (!fileReader || !fileReader->inputOpen()) {
-        m_Host.showMessage("Cannot read the traffic file:\n" + m_FileName, MessageIcon::Error);
+        m_Host.showMessage("Cannot read the traffic file " + m_FileName, MessageIcon::Error);
         return false;
     }
     for (auto& vehicle : fileReader->readFirstBlock()) {
@@ -158,12 +186,23 @@ bool Road::readFirstBlock() {
             return false;
         pending.push_back(std::move(vehicle));
     }
+    if (fileReader->readFailed()) {
+        showReadError();
+        return false;
+    }
     if (pending.empty()) {
-        m_Host.showMessage("The traffic file holds no vehicles:\n" + m_FileName,
+        m_Host.showMessage("The traffic file " + m_FileName + " holds no vehicles.",
                            MessageIcon::Error);
         return false;
     }
     return true;
+}
+
+void Road::showReadError() {
+    m_Host.showMessage("Cannot read the traffic file " + m_FileName + " beyond line " +
+                           std::to_string(fileReader->getNoRead()) +
+                           "\nA read error stopped the reading. No more vehicles will be read in.",
+                       MessageIcon::Error);
 }
 
 bool Road::prepareVehicle(Vehicle& vehicle) {
@@ -229,6 +268,11 @@ void Road::release(std::unique_ptr<Vehicle> vehicle, Lane& lane) {
 
 void Road::readNext() {
     std::unique_ptr<Vehicle> next = fileReader->readNextVehicle(endOfFile);
+    // The run goes on with the vehicles read, as after a lane mismatch.
+    if (fileReader->readFailed() && !trafficReadFailed) {
+        trafficReadFailed = true;
+        showReadError();
+    }
     const unsigned lines = fileReader->getNoLines();
     if (lines > 0)
         progress = static_cast<int>(100.0 * fileReader->getNoRead() / lines + 0.5);
@@ -276,6 +320,7 @@ void Road::clear() {
     segmentsNeg.clear();
     fileReader.reset();
     endOfFile = false;
+    trafficReadFailed = false;
     releasedCount = 0;
     progress = 0;
     lanes.clear();

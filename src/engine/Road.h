@@ -3,6 +3,7 @@
 #include "bridges/CBridge.h"
 #include "detectors/Detector.h"
 #include "engine/Direction.h"
+#include "engine/OutputFiles.h"
 #include "engine/features/RoadSegment.h"
 #include "trafficfiles/FileHandler.h"
 #include "vehicles/RandomGenerator.h"
@@ -93,8 +94,15 @@ public:
     int noLanesNeg = 0;
     int roadLength = 0;
 
+    // What became of the files the run's detectors and bridges wrote. Declared before them,
+    // so that it outlives them, and kept when the road is cleared, so that it can be read
+    // once the run has ended; the next run set-up empties it.
+    OutputFiles outputFiles;
+
     int progress = 0;
     bool endOfFile = false;
+    // Reading the traffic file stopped at a read error: the run lacks the rest of it.
+    bool trafficReadFailed = false;
     int releasedCount = 0;
     // The random generators of the run, seeded by the run set-up.
     RunGenerators generators;
@@ -103,6 +111,7 @@ private:
     void release(std::unique_ptr<Vehicle> vehicle, Lane& lane);
     void readNext();
     bool readFirstBlock();
+    void showReadError();
     std::vector<std::unique_ptr<Obstacle>> arrangeSegments();
     bool placeObstacles(std::vector<std::unique_ptr<Obstacle>> obstacles);
     bool mapObstacleLane(Obstacle& obstacle);
@@ -110,6 +119,8 @@ private:
     const CSettings& m_Settings;
     Host& m_Host;
     std::string m_FileName;
+    // The traffic file is a pipe or the like, which a run cannot count before it starts.
+    bool m_bStreamInput = false;
     double minEntrySpace;
     Direction dirPos;
     Direction dirNeg;

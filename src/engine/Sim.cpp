@@ -15,7 +15,7 @@ int Sim::init(bool& ok) {
     road.setupFile(m_FileType, m_NoLanes, m_FileIn);
     time = road.init(ok);
     for (const auto& bridge : road.getBridges())
-        bridge->Initialize(m_SimTimeStep, time, settings);
+        bridge->Initialize(m_SimTimeStep, time, settings, &road.outputFiles);
     return static_cast<int>(road.lineCount());
 }
 

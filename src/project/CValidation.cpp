@@ -195,7 +195,9 @@ bool CValidation::checkMetricsDirectory() {
     // An empty path is the current folder.
     const std::filesystem::path folder(path.empty() ? std::string(".") : path);
     std::error_code error;
-    if (std::filesystem::create_directory(folder, error))
+    // An automatic folder was made for this run when its name was chosen.
+    const bool madeForRun = !path.empty() && path == m_pDocument->runControl().madeMetricsDir();
+    if (madeForRun || std::filesystem::create_directory(folder, error))
         section.note("Directory created: " + path);
     else if (std::filesystem::is_directory(folder, error))
         section.note("Directory exists, existing files will be overwritten: " + path);

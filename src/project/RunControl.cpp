@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <cstdio>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 
 namespace tarlo {
 
@@ -16,7 +18,11 @@ constexpr const char* alreadyRunningText = "Simulation already running";
 constexpr const char* initProblemText = "A problem occurred initializing the simulation\n"
                                         "and it cannot be run. Please check the input.";
 constexpr const char* finishedText = "The simulation has finished.";
+constexpr const char* incompleteText = "The simulation has finished, but %zu of its output files\n"
+                                       "could not be written in full (a full disk?).";
 constexpr const char* completedStatus = "Simulation completed";
+// More runs than this in one second fall back to the first name and share it.
+constexpr int maxMetricsDirSuffix = 10000;
 
 [[gnu::format(printf, 1, 2)]] std::string formatText(const char* format, ...) {
     char text[128];
@@ -75,8 +81,10 @@ void RunControl::writeOutput(const std::string& documentName, const std::string&
 
 bool RunControl::validateSimulation() {
     writeOutput("| Validating simulation");
+    // Deliberately: the automatic folder is made here, not only named, so that two runs of
+    // the same second cannot both take the one name.
     if (m_Config.m_bAutoDir)
-        makeAutoMetricsDir();
+        createAutoMetricsDir();
     if (!m_Validation || m_Validation(m_Settings))
         return true;
     writeOutput("| Cancelling simulation");
@@ -98,7 +106,28 @@ void RunControl::makeAutoMetricsDir() {
         folder + "Metrics_" + formatLocalTime(m_Host.localTime(), "%Y%m%d-%H%M%S") + separator;
 }
 
+void RunControl::createAutoMetricsDir() {
+    makeAutoMetricsDir();
+    m_MadeMetricsDir.clear();
+    const char separator = m_Config.m_MetricsDir.back();
+    const std::string base = m_Config.m_MetricsDir.substr(0, m_Config.m_MetricsDir.size() - 1);
+    for (int n = 1; n <= maxMetricsDirSuffix; ++n) {
+        const std::string name = n == 1 ? base : base + "-" + std::to_string(n);
+        std::error_code error;
+        if (std::filesystem::create_directory(m_Config.runPath(name), error)) {
+            m_Config.m_MetricsDir = name + separator;
+            m_MadeMetricsDir = m_Config.runPath(m_Config.m_MetricsDir);
+            return;
+        }
+        // Without an error the name is an existing folder; any error but a taken name (a
+        // missing parent, no permission) would fail for every suffix alike.
+        if (error && error != std::errc::file_exists)
+            return;
+    }
+}
+
 bool RunControl::initSimulation() {
+    m_Sim.road.outputFiles.clear();
     m_Sim.m_FileIn = m_Config.runPath(m_Config.m_FileIn);
     m_Sim.m_FileType = m_Config.m_FileType;
     m_Sim.m_NoDirections = m_Config.m_NoDirections;
@@ -194,6 +223,7 @@ void RunControl::joinWorker() {
 }
 
 void RunControl::clearRun() {
+    m_bTrafficReadFailed = m_Sim.road.trafficReadFailed;
     m_Sim.time = 0.0;
     m_Sim.progress = 0;
     m_Sim.road.clear();
@@ -379,6 +409,12 @@ void RunControl::stopSimulation() {
     m_Host.resetStatusPane();
 }
 
+void RunControl::interruptRun() {
+    stopSimulation();
+    joinWorker();
+    writeOutput(formatText("| Simulation stopped by the user at %.2f s", m_SimTime.load()));
+}
+
 void RunControl::endSimulation(bool report) {
     m_bVisibleRun = false;
     // A run that single steps to its end must not leave the next run paused.
@@ -390,10 +426,8 @@ void RunControl::endSimulation(bool report) {
     if (!report)
         return;
     const unsigned d = durationSeconds(m_ElapsedMs);
-    writeOutput("| Simulation completed - duration: " +
-                formatText("%u-%02u:%02u:%02u", d / 86400, d / 3600 % 24, d / 60 % 60, d % 60));
-    m_Host.showMessage(finishedText, MessageIcon::Information);
-    m_Host.setStatusText(completedStatus);
+    reportCompletion(
+        formatText("%u-%02u:%02u:%02u", d / 86400, d / 3600 % 24, d / 60 % 60, d % 60));
 }
 
 void RunControl::invisibleFinished() {
@@ -401,9 +435,20 @@ void RunControl::invisibleFinished() {
     m_Host.resetStatusPane();
     // Hours keep counting past a day: batch runs of long records often last longer.
     const unsigned d = durationSeconds(m_ElapsedMs);
-    writeOutput("| Simulation completed - duration: " +
-                formatText("%02u:%02u:%02u", d / 3600, d / 60 % 60, d % 60));
-    m_Host.showMessage(finishedText, MessageIcon::Information);
+    reportCompletion(formatText("%02u:%02u:%02u", d / 3600, d / 60 % 60, d % 60));
+}
+
+// Deliberately: writers still drop what they cannot write without stopping the run, but a
+// run whose output is incomplete says so at its end instead of finishing as if all was well.
+void RunControl::reportCompletion(const std::string& duration) {
+    writeOutput("| Simulation completed - duration: " + duration);
+    const std::size_t failed = m_Sim.road.outputFiles.failed().size();
+    if (failed == 0) {
+        m_Host.showMessage(finishedText, MessageIcon::Information);
+    } else {
+        writeOutput(formatText("| Output incomplete - files not written in full: %zu", failed));
+        m_Host.showMessage(formatText(incompleteText, failed), MessageIcon::Exclamation);
+    }
     m_Host.setStatusText(completedStatus);
 }
 

@@ -45,6 +45,9 @@ public:
     void singleStep();
     void togglePause();
     void stopSimulation();
+    // Stop from outside the program (an interrupt of the command line): as Stop, then, once
+    // the worker has left with every file written, the simulated time reached goes to the log.
+    void interruptRun();
     void speedUp() { changeTimeWarp(m_TimeWarpStep); }
     void slowDown() { changeTimeWarp(-m_TimeWarpStep); }
     void changeTimeWarp(double delta);
@@ -62,7 +65,15 @@ public:
 
     // The stages of a run.
     bool validateSimulation();
+    // Composes the name of the automatic metrics folder, beside the traffic file.
     void makeAutoMetricsDir();
+    // Composes the automatic folder's name and makes the folder; when the name is taken
+    // (another run of the same second) the first free one of name-2, name-3, ... The making
+    // itself is the test of freeness, so two runs never share a folder. A folder that cannot
+    // be made at all keeps the composed name, and the validation reports it.
+    void createAutoMetricsDir();
+    // The run path of the folder the last createAutoMetricsDir made; empty when it made none.
+    const std::string& madeMetricsDir() const { return m_MadeMetricsDir; }
     bool initSimulation();
     bool startRun();
     void endSimulation(bool report);
@@ -109,6 +120,8 @@ public:
     int m_LastProgress = 0;
     LaneSnapshot m_LaneSnapshot;
     std::thread m_pWorkerThread;
+    // The last run met a read error in its traffic file and lacks the rest of it.
+    std::atomic<bool> m_bTrafficReadFailed{false};
 
 private:
     bool isVisibleRunActive() const { return m_bRunning && m_bVisibleRun; }
@@ -120,12 +133,15 @@ private:
     bool takeStep();
     // Empties the road and the clock after a run, then leaves the running state.
     void clearRun();
+    // The completion line with the run's duration, and whether its output is complete.
+    void reportCompletion(const std::string& duration);
     std::uint32_t stepPeriod() const;
     void chooseSeed();
     void writeOutput(const std::string& message);
     void writeOutput(const std::string& documentName, const std::string& message);
 
     std::uint32_t m_RunSeed = 0;
+    std::string m_MadeMetricsDir;
     RunConfiguration& m_Config;
     Sim& m_Sim;
     const CSettings& m_Settings;

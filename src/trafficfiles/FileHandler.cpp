@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <exception>
 #include <new>
 
 namespace tarlo {
@@ -47,23 +48,44 @@ void FileHandler::openInput(const std::string& inFile) {
     m_In.open(inFile, std::ios::in | std::ios::binary);
     if (!m_In.is_open())
         return;
+    // Deliberately: an input that cannot be rewound (a pipe) is not counted when it is
+    // opened, since the count would consume it and leave nothing to read; it is read once,
+    // its lines counted as they come.
     std::streambuf* in = m_In.rdbuf();
-    std::vector<char> chunk(kCountChunk);
+    if (in->pubseekoff(0, std::ios::cur, std::ios::in) == std::streampos(-1))
+        return;
+    if (!countLines()) {
+        m_bReadFailed = true;
+        m_In.setstate(std::ios::badbit);
+        return;
+    }
+    m_bLinesCounted = true;
+    if (in->pubseekpos(0, std::ios::in) != std::streampos(0))
+        m_In.setstate(std::ios::failbit);
+}
+
+bool FileHandler::countLines() {
+    std::streambuf* in = m_In.rdbuf();
     std::size_t lines = 0;
     char last = '\n';
-    for (std::streamsize n; (n = in->sgetn(chunk.data(), kCountChunk)) > 0;) {
-        const char* end = chunk.data() + n;
-        for (const char* p = chunk.data();
-             (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
-            ++lines;
-        last = end[-1];
+    // The stream buffer reports a read error by throwing; the engine raises none.
+    try {
+        std::vector<char> chunk(kCountChunk);
+        for (std::streamsize n; (n = in->sgetn(chunk.data(), kCountChunk)) > 0;) {
+            const char* end = chunk.data() + n;
+            for (const char* p = chunk.data();
+                 (p = static_cast<const char*>(std::memchr(p, '\n', end - p))) != nullptr; ++p)
+                ++lines;
+            last = end[-1];
+        }
+    } catch (const std::exception&) {
+        return false;
     }
     // A last line without line end is a line too.
     if (last != '\n')
         ++lines;
     m_NoLines = static_cast<unsigned>(lines);
-    if (in->pubseekpos(0, std::ios::in) != std::streampos(0))
-        m_In.setstate(std::ios::failbit);
+    return true;
 }
 
 void FileHandler::writeVehicle(const Vehicle& vehicle) {
@@ -75,8 +97,12 @@ void FileHandler::writeVehicle(const Vehicle& vehicle) {
 }
 
 std::unique_ptr<Vehicle> FileHandler::readVehicle(std::string& line) {
-    // Running into the end of the input without a character is no line.
+    // Running into the end of the input without a character is no line. Deliberately: the
+    // stream's bad state (a read error, no memory for the line) also ends the reading, but
+    // is kept as a failure instead of passing for the end of the file.
     if (!std::getline(m_In, line)) {
+        if (m_In.bad())
+            m_bReadFailed = true;
         line.clear();
         return nullptr;
     }

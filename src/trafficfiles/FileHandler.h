@@ -35,9 +35,16 @@ public:
     // A vehicle read from a last line without line end comes with endOfFile already set.
     std::unique_ptr<Vehicle> readNextVehicle(bool& endOfFile);
 
-    // Lines in the input file, a last line without line end included.
-    unsigned getNoLines() const { return m_NoLines; }
+    // Lines in the input file, a last line without line end included. An input that cannot
+    // be rewound has its lines counted as they are read: until its end, only those so far.
+    unsigned getNoLines() const { return m_bLinesCounted ? m_NoLines : m_NoRead; }
     unsigned getNoRead() const { return m_NoRead; }
+    // False for an input read in one pass (a pipe, a FIFO, standard input), whose lines
+    // could not be counted when it was opened.
+    bool lineCountKnown() const { return m_bLinesCounted; }
+    // True once reading met an error (a device error, no memory for a line): the input
+    // ended early, and what was read is not the whole file.
+    bool readFailed() const { return m_bReadFailed; }
     int formatCode() const { return m_Format; }
     bool inputOpen() const { return m_In.is_open(); }
     bool outputOpen() const { return m_Out.is_open(); }
@@ -120,8 +127,11 @@ protected:
     static void placeAxles(Vehicle& vehicle);
 
 private:
-    // Opens the input and counts its lines in one chunked pass, then rewinds it.
+    // Opens the input and, when it can be rewound, counts its lines in one chunked pass and
+    // rewinds it.
     void openInput(const std::string& inFile);
+    // Counts the lines to the end of the input; false on a read error.
+    bool countLines();
 
     static constexpr unsigned m_BlockSize = 10;
 
@@ -129,6 +139,8 @@ private:
     unsigned m_LaneLimit;
     unsigned m_NoLines = 0;
     unsigned m_NoRead = 0;
+    bool m_bLinesCounted = false;
+    bool m_bReadFailed = false;
     // Declared before the streams so that it outlives them.
     std::unique_ptr<char[]> m_pBuffer;
     std::ifstream m_In;

@@ -56,18 +56,25 @@ struct CliResult {
 // environment: the user's configuration folder is `configHome`, so no settings file of
 // the machine is read.
 inline CliResult runTarlo(const TempDir& dir, const std::string& arguments,
-                          const std::string& configHome = "") {
+                          const std::string& configHome = "", const std::string& producer = "") {
     const std::string out = dir.file("stdout.txt");
     const std::string err = dir.file("stderr.txt");
     const std::string home = configHome.empty() ? dir.file("config") : configHome;
-    const std::string command = "XDG_CONFIG_HOME='" + home + "' '" + TARLO_CLI_BINARY + "' " +
-                                arguments + " >'" + out + "' 2>'" + err + "'";
+    const std::string command = (producer.empty() ? "" : producer + " | ") + "XDG_CONFIG_HOME='" +
+                                home + "' '" + TARLO_CLI_BINARY + "' " + arguments + " >'" + out +
+                                "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     CliResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = readFile(out);
     result.err = readFile(err);
     return result;
+}
+
+// Runs `tarlo` as runTarlo does, with its standard input the output of a shell command.
+inline CliResult runTarloReading(const TempDir& dir, const std::string& producer,
+                                 const std::string& arguments) {
+    return runTarlo(dir, arguments, "", producer);
 }
 
 // The number after "label: " on its own line of the output, or -1.

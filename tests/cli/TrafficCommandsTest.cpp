@@ -195,6 +195,34 @@ TEST(TrafficConvert, CastorToKirroAndBackKeepsEveryVehicle) {
     EXPECT_EQ(readFile(castor), readFile(back));
 }
 
+// Standard input, a pipe here, cannot be rewound after its lines are counted: it is read
+// in one pass and gives what the file gives.
+TEST(TrafficCommands, StandardInputIsReadInFull) {
+    TempDir dir;
+    const std::string castor = dir.file("a.cas");
+    ASSERT_EQ(
+        runTarlo(dir, "traffic generate '" + castor + "' --format castor --vehicles 400").exitCode,
+        0);
+    const std::string cat = "cat '" + castor + "'";
+
+    const CliResult fromFile =
+        runTarlo(dir, "traffic convert '" + castor + "' '" + dir.file("file.kir") +
+                          "' --from castor --to kirro");
+    const CliResult fromPipe = runTarloReading(
+        dir, cat, "traffic convert - '" + dir.file("pipe.kir") + "' --from castor --to kirro");
+    ASSERT_EQ(fromPipe.exitCode, 0) << fromPipe.err;
+    EXPECT_NE(fromPipe.out.find("Converted 400 vehicles"), std::string::npos) << fromPipe.out;
+    EXPECT_EQ(fromPipe.out, fromFile.out);
+    EXPECT_EQ(readFile(dir.file("pipe.kir")), readFile(dir.file("file.kir")));
+
+    const CliResult info = runTarlo(dir, "traffic info '" + castor + "' --format castor");
+    const CliResult piped = runTarloReading(dir, cat, "traffic info - --format castor");
+    ASSERT_EQ(piped.exitCode, 0) << piped.err;
+    EXPECT_EQ(reportedNumber(piped.out, "Lines"), 400);
+    EXPECT_EQ(piped.out.substr(0, piped.out.find('\n')), "File: standard input");
+    EXPECT_EQ(piped.out.substr(piped.out.find('\n')), info.out.substr(info.out.find('\n')));
+}
+
 TEST(TrafficConvert, WarnsWhenSaftLosesTheLanes) {
     TempDir dir;
     const std::string castor = dir.file("a.cas");

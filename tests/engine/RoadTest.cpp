@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <sys/stat.h>
+
 namespace tarlo {
 namespace {
 
@@ -244,7 +247,36 @@ TEST_F(RoadTest, EmptyTrafficFileIsRefusedAtSetUp) {
     EXPECT_EQ(sim->init(ok), 0);
     EXPECT_FALSE(ok);
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, "The traffic file holds no vehicles:\n" + sim->m_FileIn);
+    EXPECT_EQ(host.messages[0].text, "The traffic file " + sim->m_FileIn + " holds no vehicles.");
+}
+
+// A set-up that cannot read its traffic file says which file in the first line of its
+// message; a FIFO is refused before it is opened, which would wait for a writer.
+TEST_F(RoadTest, UnreadableTrafficFilesAreRefusedByName) {
+    const std::string fifo = dir.file("traffic.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = dir.file("folder.cas");
+    std::filesystem::create_directory(folder);
+    const struct {
+        std::string file;
+        std::string firstLine;
+    } rows[] = {
+        {dir.file("absent.cas"), "Cannot read the traffic file " + dir.file("absent.cas")},
+        {fifo, "Cannot run from the traffic file " + fifo},
+        {folder, "Cannot read the traffic file " + folder + " beyond line 0"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.file);
+        auto sim = makeSim({at(0)});
+        sim->m_FileIn = row.file;
+        host.messages.clear();
+        bool ok = true;
+        sim->init(ok);
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(host.messages.size(), 1u);
+        const std::string& text = host.messages[0].text;
+        EXPECT_EQ(text.substr(0, text.find('\n')), row.firstLine);
+    }
 }
 
 TEST_F(RoadTest, ClearEmptiesTheRoadForTheNextRun) {

@@ -1,5 +1,12 @@
 #include "RunFixture.h"
 
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <thread>
+#include <vector>
+
 namespace tarlo::test {
 namespace {
 
@@ -189,6 +196,48 @@ TEST_F(RunControlTest, AutoMetricsDirSitsBesideTheTrafficFile) {
         run.makeAutoMetricsDir();
         EXPECT_EQ(config.m_MetricsDir, row.metrics);
     }
+}
+
+// The host's clock stands still, so every folder here falls in the same second.
+TEST_F(RunControlTest, RunsOfTheSameSecondGetFoldersOfTheirOwn) {
+    config.m_FileIn = dir.file("traffic.cas");
+    const std::string base = dir.file("Metrics_20261209-143000");
+    // A file of the first free name takes it as well as a folder does.
+    std::ofstream(base + "-3") << "taken";
+
+    // Documents validated at once, each with its own run control, race for the names.
+    constexpr int documents = 6;
+    std::vector<std::unique_ptr<RunConfiguration>> configs;
+    std::vector<std::unique_ptr<Sim>> sims;
+    std::vector<std::unique_ptr<RunControl>> controls;
+    for (int i = 0; i < documents; ++i) {
+        configs.push_back(std::make_unique<RunConfiguration>());
+        configs.back()->m_FileIn = config.m_FileIn;
+        sims.push_back(std::make_unique<Sim>(settings, host));
+        controls.push_back(std::make_unique<RunControl>(*configs.back(), *sims.back(), settings,
+                                                        host, [] { return std::string("D"); }));
+    }
+    std::vector<std::thread> threads;
+    for (auto& control : controls)
+        threads.emplace_back([&control] { control->createAutoMetricsDir(); });
+    for (std::thread& thread : threads)
+        thread.join();
+
+    std::set<std::string> folders;
+    for (int i = 0; i < documents; ++i) {
+        const std::string& folder = configs[i]->m_MetricsDir;
+        EXPECT_EQ(controls[i]->madeMetricsDir(), folder);
+        EXPECT_TRUE(std::filesystem::is_directory(folder)) << folder;
+        folders.insert(folder);
+    }
+    EXPECT_EQ(folders, (std::set<std::string>{base + "/", base + "-2/", base + "-4/", base + "-5/",
+                                              base + "-6/", base + "-7/"}));
+
+    // A folder that cannot be made keeps the composed name for the validation to report.
+    config.m_FileIn = dir.file("absent/traffic.cas");
+    run.createAutoMetricsDir();
+    EXPECT_EQ(config.m_MetricsDir, dir.file("absent/Metrics_20261209-143000/"));
+    EXPECT_EQ(run.madeMetricsDir(), "");
 }
 
 TEST_F(RunControlTest, ValidationMakesTheMetricsDirOnlyWhenAutomatic) {

@@ -1,5 +1,6 @@
 #include "RunFixture.h"
 
+#include <cstdio>
 #include <thread>
 
 namespace tarlo::test {
@@ -291,6 +292,28 @@ TEST_F(RunTest, InvisibleRunStoppedMidway) {
     EXPECT_EQ(lines().back(), "| Simulation stopped");
     EXPECT_FALSE(wroteCompletion());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Simulation already running"});
+    expectIdleAndEmpty();
+}
+
+TEST_F(RunTest, InterruptedRunLogsTheSimulatedTimeReached) {
+    CastorRecord late = at(1);
+    late.year = 9;
+    useTraffic({at(1), late});
+    run.runInvisible();
+    awaitPosted(RunNotification::Started);
+    // The clock starts at the first arrival, 01:00:00.
+    while (run.m_SimTime.load() <= 3600.0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    run.interruptRun();
+    EXPECT_FALSE(run.m_pWorkerThread.joinable());
+    const std::vector<std::string> texts = lines();
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(texts[texts.size() - 2], "| Simulation stopped");
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "| Simulation stopped by the user at %.2f s",
+                  run.m_SimTime.load());
+    EXPECT_EQ(texts.back(), expected);
+    EXPECT_FALSE(wroteCompletion());
     expectIdleAndEmpty();
 }
 

@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <sys/stat.h>
 
 namespace tarlo {
 namespace {
@@ -109,6 +113,50 @@ TEST_P(TrafficStream, FirstBlockThenNextVehiclesToTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Files, TrafficStream, ::testing::ValuesIn(streamCases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A FIFO cannot be rewound after its lines are counted: it is read in one pass, its lines
+// counted as they come, and gives every vehicle that a file gives.
+TEST_P(TrafficStream, AFifoGivesWhatAFileGives) {
+    const StreamCase& c = GetParam();
+    const std::string fifo = m_Dir.file("in.fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // Opening either end waits for the other.
+    std::thread feeder([&] { std::ofstream(fifo, std::ios::binary) << c.bytes; });
+    auto handler = makeFileHandler(FORMAT_CASTOR, m_Settings, c.laneLimit, fifo, "");
+    EXPECT_TRUE(handler->inputOpen());
+    EXPECT_FALSE(handler->lineCountKnown());
+    std::vector<unsigned> next;
+    bool endOfFile = false;
+    EXPECT_EQ(c.firstBlock, numbers(handler->readFirstBlock()));
+    while (!endOfFile)
+        if (auto vehicle = handler->readNextVehicle(endOfFile))
+            next.push_back(vehicle->vehicleNo);
+    feeder.join();
+    EXPECT_EQ(c.nextVehicles, next);
+    EXPECT_EQ(c.noLines, handler->getNoLines());
+    EXPECT_FALSE(handler->readFailed());
+}
+
+// A read error is no end of file: a directory opens, but every read of it fails.
+TEST(TrafficReading, AReadErrorIsReportedAsSuch) {
+    CSettings settings;
+    TempDir dir;
+    auto handler = makeFileHandler(FORMAT_CASTOR, settings, 9, dir.file(""), "");
+    ASSERT_TRUE(handler->inputOpen());
+    EXPECT_TRUE(handler->readFailed());
+    bool endOfFile = false;
+    EXPECT_FALSE(handler->readNextVehicle(endOfFile));
+    EXPECT_TRUE(endOfFile);
+    EXPECT_TRUE(handler->readFailed());
+
+    // A file that reads to its end has no error.
+    auto good = makeFileHandler(FORMAT_CASTOR, settings, 9, dir.write("in.txt", castor()), "");
+    endOfFile = false;
+    while (!endOfFile)
+        good->readNextVehicle(endOfFile);
+    EXPECT_FALSE(good->readFailed());
+    EXPECT_TRUE(good->lineCountKnown());
+}
 
 TEST(TrafficReading, AllOnesLaneLimitReadsNothing) {
     CSettings settings;

@@ -1,0 +1,192 @@
+#include "CliSupport.h"
+
+#include "bridges/CBridge.h"
+#include "detectors/CStatDetector.h"
+#include "detectors/DetectorCodes.h"
+#include "project/CTarloDoc.h"
+#include "project/settings/CSettings.h"
+#include "support/RecordingHost.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
+
+namespace tarlo::test {
+namespace {
+
+// A project that writes one file of each writer family: the flow and density detector of
+// every new project (FD_All_Pos_1000.csv), an output detector (Veh_All_Pos_1500.txt) and a
+// bridge's block maxima (Br_1_BMax_500-1000.csv), over generated CASTOR traffic.
+class RunOutcome : public testing::Test {
+protected:
+    void makeProject(const std::string& hours) {
+        const CliResult generated =
+            runTarlo(dir, "traffic generate '" + dir.file("traffic.cas") +
+                              "' --format castor --flow 800 --seed 4 --hours " + hours);
+        ASSERT_EQ(generated.exitCode, 0) << generated.err;
+        CSettings settings;
+        RecordingHost host;
+        CTarloDoc doc(settings, host);
+        doc.newProject();
+        doc.m_FileIn = "traffic.cas";
+        doc.m_NoLanesDirPos = doc.m_TrafFileNoLanesDirPos = 2;
+        doc.m_NoLanesDirNeg = doc.m_TrafFileNoLanesDirNeg = 1;
+        doc.updateLaneTotals();
+        doc.addDetector(DETECTOR_OUTPUT).setParamA(1500);
+        doc.addBridge().EventManager().setBlockMaxSize(600.0);
+        ASSERT_TRUE(doc.save(project));
+    }
+
+    // One vehicle more, five years after the last: the run goes on stepping an empty road
+    // long after the traffic, far longer than the test waits.
+    void appendLateVehicle() {
+        const std::string traffic = dir.file("traffic.cas");
+        const std::string bytes = readFile(traffic);
+        const std::size_t start = bytes.rfind('\n', bytes.size() - 2) + 1;
+        std::string late = bytes.substr(start);
+        late.replace(8, 2, " 5");
+        std::ofstream(traffic, std::ios::binary | std::ios::app) << late;
+    }
+
+    CliResult runInto(const std::string& folder) {
+        return runTarlo(dir, "run '" + project + "' --seed 2 --quiet --metrics '" + folder + "'");
+    }
+
+    TempDir dir;
+    const std::string project = dir.file("p.tlp");
+};
+
+// Writers never stop a run, but the run learns of every file that lost output: one that
+// could not be created (a folder is in the way) and one on a full disk (/dev/full takes
+// the open and fails the writes).
+TEST_F(RunOutcome, WriteFailuresAreListedAndExitFour) {
+    makeProject("0.2");
+    const CliResult clean = runInto(dir.file("clean"));
+    ASSERT_EQ(clean.exitCode, 0) << clean.out << clean.err;
+    EXPECT_EQ(reportedNumber(clean.out, "Files written"), 3);
+    EXPECT_EQ(clean.out.find("not written in full"), std::string::npos) << clean.out;
+
+    const std::string metrics = dir.file("full");
+    std::filesystem::create_directory(metrics);
+    const std::string full = metrics + "/FD_All_Pos_1000.csv";
+    const std::string blocked = metrics + "/Veh_All_Pos_1500.txt";
+    std::filesystem::create_symlink("/dev/full", full);
+    std::filesystem::create_directory(blocked);
+
+    const CliResult ran = runInto(metrics);
+    EXPECT_EQ(ran.exitCode, 4) << ran.out << ran.err;
+    EXPECT_NE(ran.out.find("| Simulation completed - duration: "), std::string::npos) << ran.out;
+    EXPECT_NE(ran.out.find("| Output incomplete - files not written in full: 2"), std::string::npos)
+        << ran.out;
+    EXPECT_NE(ran.out.find("Files written: 1\nFiles not written in full: 2\n  " + full + "\n  " +
+                           blocked + "\n"),
+              std::string::npos)
+        << ran.out;
+    // The file that could be written is whole.
+    EXPECT_EQ(readFile(metrics + "/Br_1_BMax_500-1000.csv"),
+              readFile(dir.file("clean/Br_1_BMax_500-1000.csv")));
+}
+
+// A folder where no file can be made: every writer fails to open, none is counted.
+TEST_F(RunOutcome, AFolderThatTakesNoFilesCountsNone) {
+    makeProject("0.05");
+    const std::string metrics = dir.file("m");
+    std::filesystem::create_directory(metrics);
+    for (const char* name :
+         {"FD_All_Pos_1000.csv", "Veh_All_Pos_1500.txt", "Br_1_BMax_500-1000.csv"})
+        std::filesystem::create_directory(metrics + "/" + name);
+    const CliResult ran = runInto(metrics);
+    EXPECT_EQ(ran.exitCode, 4) << ran.out << ran.err;
+    EXPECT_EQ(reportedNumber(ran.out, "Files written"), 0);
+    EXPECT_EQ(reportedNumber(ran.out, "Files not written in full"), 3);
+}
+
+// Starts `tarlo` with its standard output and error in files, as runTarlo does, and
+// returns at once.
+pid_t startTarlo(const TempDir& dir, const std::vector<std::string>& arguments) {
+    std::vector<std::string> words{TARLO_CLI_BINARY};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    std::vector<std::string> variables{"XDG_CONFIG_HOME=" + dir.file("config")};
+    for (char** variable = environ; *variable; ++variable)
+        if (!std::string(*variable).starts_with("XDG_CONFIG_HOME="))
+            variables.emplace_back(*variable);
+    std::vector<char*> envp;
+    for (std::string& variable : variables)
+        envp.push_back(variable.data());
+    envp.push_back(nullptr);
+
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    const std::string out = dir.file("stdout.txt");
+    const std::string err = dir.file("stderr.txt");
+    posix_spawn_file_actions_addopen(&files, STDOUT_FILENO, out.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&files, STDERR_FILENO, err.c_str(),
+                                     O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    pid_t pid = -1;
+    const int spawned = posix_spawn(&pid, argv[0], &files, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&files);
+    return spawned == 0 ? pid : -1;
+}
+
+// Waits until the text appears in the file, for at most a minute.
+bool awaitText(const std::string& file, const std::string& text) {
+    for (int i = 0; i < 6000; ++i) {
+        if (readFile(file).find(text) != std::string::npos)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return false;
+}
+
+// Ctrl-C stops a run as the Stop command does: nothing already computed is lost. Every
+// file ends on a whole row, and the output traffic file reads back record by record.
+TEST_F(RunOutcome, AnInterruptedRunWritesWhatItHolds) {
+    makeProject("4");
+    appendLateVehicle();
+    const std::string metrics = dir.file("m");
+    const pid_t pid = startTarlo(dir, {"run", project, "--seed", "2", "--metrics", metrics});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(awaitText(dir.file("stdout.txt"), "| Simulation running..."));
+    // Well into the traffic, which a first step of the worker has started on.
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+
+    const std::string out = readFile(dir.file("stdout.txt"));
+    EXPECT_NE(out.find("| Simulation stopped by the user at "), std::string::npos) << out;
+    EXPECT_EQ(out.find("Simulation completed"), std::string::npos) << out;
+    EXPECT_EQ(reportedNumber(out, "Files written"), 3) << out;
+    for (const auto& entry : std::filesystem::directory_iterator(metrics)) {
+        const std::string bytes = readFile(entry.path().string());
+        EXPECT_TRUE(bytes.ends_with("\r\n")) << entry.path();
+    }
+
+    const std::string vehicles = metrics + "/Veh_All_Pos_1500.txt";
+    const CliResult info = runTarlo(dir, "traffic info '" + vehicles + "' --format castor");
+    ASSERT_EQ(info.exitCode, 0) << info.err;
+    EXPECT_GT(reportedNumber(info.out, "Vehicles read"), 0) << info.out;
+    EXPECT_EQ(reportedNumber(info.out, "Lines skipped"), 0) << info.out;
+}
+
+} // namespace
+} // namespace tarlo::test
