@@ -145,10 +145,9 @@ std::string applyLoadEffect(const CTarloDoc& doc, CBridge& bridge, std::size_t i
         effect.SetInfLine(*found);
         line = "discrete line " + std::to_string(found->GetID()) + ": " + found->getDescription();
     } else {
-        effect.SetILByName(
-            CInfLineFunction::FormName(request.form.value_or(CInfLineFunction::TotalLoad)), {});
-        line = std::string(CInfLineFunction::FormName(
-            static_cast<const CInfLineFunction&>(*effect.GetInfLine()).GetForm()));
+        // A new load effect's line is built in, so the name chooses its form.
+        line = CInfLineFunction::FormName(request.form.value_or(CInfLineFunction::TotalLoad));
+        effect.SetILByName(line, {});
     }
     if (request.laneWeights) {
         if (request.laneWeights->size() != static_cast<std::size_t>(bridge.GetNoLanes()))
