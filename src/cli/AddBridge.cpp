@@ -48,11 +48,12 @@ First load effect:
 )";
 
 const char* const LOAD_EFFECT_HELP =
-    R"(Usage: tarlo add load-effect PROJECT --bridge ID (--function FORM | --discrete NAME) [options]
+    R"(Usage: tarlo add load-effect PROJECT --bridge ID --function FORM [options]
+       tarlo add load-effect PROJECT --bridge ID --discrete NAME [options]
 
 Appends a load effect to the bridge numbered ID of PROJECT and saves it. The load effect
 is made as the desktop's add command makes it: named "Load Effect", weighing every road
-lane 1.0, with no threshold.
+lane 1.0, with no threshold; its influence line is a built-in one or a discrete one.
 
 Built-in influence lines (stretched over the bridge):
   mid-span-moment        "Mid-span BM, simply-supported beam"
