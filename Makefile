@@ -44,13 +44,9 @@ test-asan: deps
 
 demo: build
 	@mkdir -p $(DEMO_DIR)
-	$(BUILD_DIR)/tarlo traffic generate $(DEMO_DIR)/demo.cas --format castor --hours 1 \
-		--flow 600 --lanes-pos 2 --lanes-neg 1 --truck-share 0.15 --seed 1
-	$(BUILD_DIR)/tarlo traffic info $(DEMO_DIR)/demo.cas --format castor
-	rm -f $(DEMO_DIR)/demo.tlp
-	$(BUILD_DIR)/tarlo new $(DEMO_DIR)/demo.tlp --traffic demo.cas --format castor \
-		--lanes-pos 2 --lanes-neg 1
-	$(BUILD_DIR)/tarlo run $(DEMO_DIR)/demo.tlp --seed 1 --metrics $(DEMO_DIR)/metrics/
+	$(BUILD_DIR)/tarlo run examples/demo/demo.tlp --seed 1 --metrics $(DEMO_DIR)/demo/
+	ls -l $(DEMO_DIR)/demo/
+	head -n 8 $(DEMO_DIR)/demo/Br_1_BMax_1200-1240.csv
 
 bench: build
 	$(BUILD_DIR)/bench/tarlo_bench

@@ -128,15 +128,12 @@ struct RunTotals {
     double simulatedSeconds = 0.0;
 };
 
-// Runs a prepared simulation to its end, counting the vehicles of every step; `afterStep`
-// sees the simulation after each step.
+// Steps a simulation whose run has been set up (`running` as its set-up answered) to its
+// end, counting the vehicles of every step; `afterStep` sees the simulation after each step.
 template <class AfterStep = void (*)(const Sim&)>
-void runToEnd(
-    Sim& sim, RunTotals& totals, AfterStep afterStep = [](const Sim&) {}) {
-    bool ok = false;
-    sim.init(ok);
+void stepToEnd(
+    Sim& sim, bool running, RunTotals& totals, AfterStep afterStep = [](const Sim&) {}) {
     const double start = sim.time;
-    bool running = ok;
     while (running) {
         for (const auto& lane : sim.step(running))
             totals.vehicleSteps += lane.size();
@@ -144,6 +141,15 @@ void runToEnd(
     }
     totals.simulatedSeconds += sim.time - start;
     sim.road.clear();
+}
+
+// Runs a prepared simulation to its end, as stepToEnd does.
+template <class AfterStep = void (*)(const Sim&)>
+void runToEnd(
+    Sim& sim, RunTotals& totals, AfterStep afterStep = [](const Sim&) {}) {
+    bool ok = false;
+    sim.init(ok);
+    stepToEnd(sim, ok, totals, afterStep);
 }
 
 // The rates every run benchmark reports, and the peak memory.

@@ -1,6 +1,10 @@
 #include "cli/Cli.h"
 
+#include "cli/AddBridge.h"
+#include "cli/AddDetector.h"
+#include "cli/AddFeature.h"
 #include "cli/ExitCode.h"
+#include "cli/ImportIL.h"
 #include "cli/ProjectNew.h"
 #include "cli/ProjectRun.h"
 #include "cli/ProjectValidate.h"
@@ -20,9 +24,11 @@ namespace tarlo::cli {
 namespace {
 
 const std::vector<Command>& commands() {
-    static const std::vector<Command> all{trafficInfoCommand(),     trafficConvertCommand(),
-                                          trafficGenerateCommand(), projectNewCommand(),
-                                          projectValidateCommand(), projectRunCommand()};
+    static const std::vector<Command> all{
+        trafficInfoCommand(),     trafficConvertCommand(), trafficGenerateCommand(),
+        projectNewCommand(),      addFeatureCommand(),     addDetectorCommand(),
+        addBridgeCommand(),       addLoadEffectCommand(),  importILCommand(),
+        projectValidateCommand(), projectRunCommand()};
     return all;
 }
 
