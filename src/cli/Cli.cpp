@@ -148,7 +148,7 @@ std::optional<std::string> takeSettingsOption(std::vector<std::string>& tokens) 
 bool loadSettings(const std::optional<std::string>& path, CSettings& settings, Host& host,
                   std::ostream& err) {
     if (path) {
-        if (settings.load(*path, host))
+        if (settings.load(*path, host, CSettings::LoadFailure::KeepValues))
             return true;
         err << "tarlo: cannot load settings " << *path << '\n';
         return false;

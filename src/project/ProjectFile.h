@@ -50,8 +50,8 @@ public:
     // is read again; only a file that then loads is written back with the insertion.
     static Result load(ProjectFields& fields, const std::string& path);
 
-    // The message shown when a load fails, with a hint for the library's message.
-    static std::string loadErrorText(const std::string& error);
+    // The message shown when a load fails: the file, the library's message and a hint for it.
+    static std::string loadErrorText(const std::string& path, const std::string& error);
     // The message shown when a save fails.
     static std::string saveErrorText(const std::string& error);
 
