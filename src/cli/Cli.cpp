@@ -3,6 +3,7 @@
 #include "cli/ExitCode.h"
 #include "cli/ProjectNew.h"
 #include "cli/ProjectRun.h"
+#include "cli/ProjectUpgrade.h"
 #include "cli/ProjectValidate.h"
 #include "cli/TrafficConvert.h"
 #include "cli/TrafficGenerate.h"
@@ -22,7 +23,8 @@ namespace {
 const std::vector<Command>& commands() {
     static const std::vector<Command> all{trafficInfoCommand(),     trafficConvertCommand(),
                                           trafficGenerateCommand(), projectNewCommand(),
-                                          projectValidateCommand(), projectRunCommand()};
+                                          projectValidateCommand(), projectRunCommand(),
+                                          projectUpgradeCommand()};
     return all;
 }
 

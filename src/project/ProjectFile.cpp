@@ -185,7 +185,8 @@ ProjectFile::Result ProjectFile::save(const ProjectFields& fields, const std::st
     return {true, {}, false};
 }
 
-ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& path) {
+ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& path,
+                                      Repair repair) {
     const bool legacy = isLegacy(path);
     try {
         const std::string text = withLf(readFile(path));
@@ -206,7 +207,8 @@ ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& 
         fields = std::move(loaded);
         // The project is loaded; should the rewrite fail, the next open repairs again.
         try {
-            replaceFile(path, withCrLf(repaired));
+            if (repair == Repair::RewriteFile)
+                replaceFile(path, withCrLf(repaired));
         } catch (const std::exception&) {
         }
         return {true, {}, true};
