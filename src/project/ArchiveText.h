@@ -16,9 +16,9 @@ namespace tarlo {
 // the system's reason, so both files report them alike.
 
 // The archive library version that the files' layout names in their header. The library
-// would write its own (18 for Boost 1.74), and a library older than the one named refuses the
-// file. Nothing else depends on it: the library writes the same elements whatever version the
-// header names, and reads XML archives alike for every version above 6.
+// would write its own (18 for Boost 1.74), and a library older than the one named may
+// refuse the file. Nothing else depends on it: the library writes the same elements
+// whatever version the header names, and reads XML archives alike for every version above 6.
 inline constexpr unsigned ArchiveLayoutVersion = 11;
 
 // The opening lines of an archive: the XML declaration, the document type and the root's
