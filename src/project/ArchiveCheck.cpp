@@ -166,6 +166,10 @@ public:
             const std::size_t open = m_Text.find('<', m_Pos);
             if (open == std::string_view::npos)
                 endOfFile();
+            if (!m_vOpen.empty() && m_vOpen.back().reference &&
+                m_Text.substr(m_Pos, open - m_Pos).find_first_not_of(" \t\r\n") !=
+                    std::string_view::npos)
+                referenceWithContent();
             m_Pos = open + 1;
             if (peek() == '/') {
                 ++m_Pos;
@@ -183,7 +187,13 @@ private:
         std::string_view name;
         bool namesClass = false;
         bool hasChildren = false;
+        // A reference to an object read before, which the library reads nothing more of.
+        bool reference = false;
     };
+
+    [[noreturn]] static void referenceWithContent() {
+        throw NumberingError("object_id_reference with content");
+    }
 
     char peek() const { return m_Pos < m_Text.size() ? m_Text[m_Pos] : '\0'; }
 
@@ -241,12 +251,15 @@ private:
         ++m_Pos;
         if (!m_vOpen.empty()) {
             OpenElement& parent = m_vOpen.back();
+            if (parent.reference)
+                referenceWithContent();
             if (!parent.hasChildren && !parent.namesClass && element.name == "count")
                 m_Numbering.unnumberedCollection();
             parent.hasChildren = true;
             m_Numbering.element(a, element.name == "px" || a.className || a.classReference);
         }
         element.namesClass = a.classId || a.classReference;
+        element.reference = a.objectReference.has_value();
         m_vOpen.push_back(element);
     }
 

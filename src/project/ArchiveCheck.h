@@ -14,7 +14,8 @@ namespace tarlo {
 // of plain values (whose class the library numbers without showing it) were opened since the
 // previous class, unless neither a pointer's class nor a reference follows a skip; references
 // to classes numbered before; object numbers on the objects of tracked classes only, never
-// below the count of objects before; and references to earlier objects of the class named.
+// below the count of objects before; and references to earlier objects of the class named,
+// with nothing inside them.
 //
 // Raises the library's archive_exception: an input stream error for a file that ends inside
 // an element, a tag mismatch or unrecognized XML syntax for broken tags, and "invalid archive

@@ -1,8 +1,13 @@
+#include "bridges/CInfLineFunction.h"
 #include "project/ArchiveCheck.h"
+#include "project/ArchiveText.h"
 #include "project/ProjectFile.h"
 
 #include "support/DamagedArchives.h"
 #include "support/TrafficFixture.h"
+
+#include <boost/serialization/shared_ptr.hpp>
+#include <boost/serialization/vector.hpp>
 
 #include <gtest/gtest.h>
 
@@ -69,6 +74,18 @@ TEST(DamagedProjectFile, GoodFilesPassTheCheck) {
     const std::string saved = dir.file("saved.tlp");
     ASSERT_TRUE(ProjectFile::save(f, saved).ok);
     EXPECT_NO_THROW(checkArchiveText(readBytes(saved)));
+}
+
+// A second pointer to an object is written as a reference to the object's number.
+TEST(DamagedProjectFile, ReferencesToSharedObjectsPassTheCheck) {
+    const std::shared_ptr<CInfluenceLine> shared = std::make_shared<CInfLineFunction>(612, 30.0);
+    const std::vector<std::shared_ptr<CInfluenceLine>> lines = {
+        shared, std::make_shared<CInfLineDiscrete>(), shared};
+    const std::string text = archiveText([&](boost::archive::xml_oarchive& ar) {
+        ar << boost::serialization::make_nvp("lines", lines);
+    });
+    ASSERT_NE(text.find("object_id_reference=\"_0\""), std::string::npos) << text;
+    EXPECT_NO_THROW(checkArchiveText(text));
 }
 
 // Element names are not compared with the names the program expects: the library would

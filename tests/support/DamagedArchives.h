@@ -43,6 +43,11 @@ inline const std::vector<ArchiveDamage>& projectDamages() {
          "<px class_id_reference=\"18\" object_id=\"_6\">",
          "<px class_id_reference=\"18\" object_id_reference=\"_3\">",
          "invalid archive numbering - object_id_reference _3 to an object of another class"},
+        // The library reads nothing of a reference but its numbers; the rest would be read as
+        // the items that follow.
+        {"an object reference with content", "<px class_id_reference=\"18\" object_id=\"_6\">",
+         "<px class_id_reference=\"18\" object_id_reference=\"_5\">",
+         "invalid archive numbering - object_id_reference with content"},
         {"an object reference to no object", "<px class_id_reference=\"18\" object_id=\"_6\">",
          "<px class_id_reference=\"18\" object_id_reference=\"_6\">",
          "invalid archive numbering - object_id_reference _6 names no object"},
