@@ -8,6 +8,7 @@ namespace tarlo {
 std::string ILImportResult::GetMessage() const {
     if (Succeeded())
         return "Influence line import was successful.";
+    // Deliberately: the failure names the file in place of the first line's full stop.
     return "Influence line import was unsuccessful: " + m_Path + "\nPlease check the file format.";
 }
 

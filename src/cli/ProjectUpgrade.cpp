@@ -52,6 +52,8 @@ int run(CommandContext& context, const Request& request) {
         return EXIT_FILE_ERROR;
     }
     ProjectFields fields;
+    // Deliberately: a file without its revision item is repaired in memory only; opening it
+    // would rewrite it, and OLD is never written unless it is replaced.
     const ProjectFile::Result loaded =
         ProjectFile::load(fields, request.from, ProjectFile::Repair::InMemory);
     if (!loaded.ok) {
