@@ -46,6 +46,7 @@ public:
     // `pointer`: the element certainly holds a pointer, which the library reads by the class
     // number of the file.
     void element(const Attributes& a, bool pointer) {
+        ++m_Elements;
         if (a.classId && *a.classId == NullPointer) {
             if (a.classReference || a.objectId || a.objectReference)
                 throw NumberingError("a null pointer with an object");
@@ -97,6 +98,9 @@ private:
         if (id < next)
             throw NumberingError("class_id " + std::to_string(id) + " where " +
                                  std::to_string(next) + " is next");
+        // Every class is numbered on an element of its own: at most one per element so far.
+        if (id >= m_Elements)
+            throw NumberingError("class_id " + std::to_string(id) + " beyond the elements read");
         m_Skipped += std::max(0L, id - next - m_UnnumberedSince);
         if (m_Skipped > 0)
             m_ShiftedFrom = std::min(m_ShiftedFrom, id);
@@ -138,6 +142,7 @@ private:
                                  " to an object of another class");
     }
 
+    long m_Elements = 0;
     // Per class number: 1 tracked, 0 untracked, -1 a number the file skipped.
     std::vector<int> m_vClassTracked;
     long m_UnnumberedSince = 0;

@@ -125,6 +125,10 @@ TEST(DamagedProjectFile, BrokenTextIsRefused) {
         {"end tag without start tag", "<a></b></a>", "XML start/end tag mismatch - b"},
         {"class without tracking level", "<a><b class_id=\"0\" version=\"0\"></b></a>",
          "invalid archive numbering - class_id 0 without tracking_level or version"},
+        // Numbers far beyond the file's size are refused before anything is made of them.
+        {"class number beyond the elements",
+         "<a><b class_id=\"999999999999\" tracking_level=\"0\" version=\"0\"></b></a>",
+         "invalid archive numbering - class_id 999999999999 beyond the elements read"},
         {"null pointer with an object", "<a><px class_id=\"-1\" object_id=\"_0\"></px></a>",
          "invalid archive numbering - a null pointer with an object"},
     };
