@@ -142,6 +142,7 @@ private:
                                  " to an object of another class");
     }
 
+    // Elements so far, the root's excepted.
     long m_Elements = 0;
     // Per class number: 1 tracked, 0 untracked, -1 a number the file skipped.
     std::vector<int> m_vClassTracked;
@@ -261,6 +262,8 @@ private:
             if (!parent.hasChildren && !parent.namesClass && element.name == "count")
                 m_Numbering.unnumberedCollection();
             parent.hasChildren = true;
+            // A shared pointer holds its object as "px"; only pointers name their class by
+            // name or by reference.
             m_Numbering.element(a, element.name == "px" || a.className || a.classReference);
         }
         element.namesClass = a.classId || a.classReference;
