@@ -59,6 +59,26 @@ TEST(DamagedProjectFile, EachDamageIsRefusedWithTheLibrarysMessage) {
     }
 }
 
+// A file cut short at any place is refused before the library reads any of it.
+TEST(DamagedProjectFile, AFileCutAnywhereIsRefused) {
+    TempDir dir("tarlo-damaged-cut");
+    const std::string good = fixtureText("windows_rev6.tlp");
+    const std::string path = dir.file("cut.tlp");
+    const std::size_t end = good.find_last_of('>');
+    // A prime step, so the cuts fall at every kind of place.
+    for (std::size_t length = 0; length < end; length += 101) {
+        SCOPED_TRACE(length);
+        writeBytes(path, good.substr(0, length));
+        ProjectFields f;
+        f.m_RoadLength = 123;
+        const ProjectFile::Result result = ProjectFile::load(f, path);
+        ASSERT_FALSE(result.ok);
+        ASSERT_FALSE(result.error.empty());
+        ASSERT_EQ(f.m_RoadLength, 123);
+        ASSERT_EQ(readBytes(path), good.substr(0, length));
+    }
+}
+
 // Every file the program writes, and every older file it reads, passes the check.
 TEST(DamagedProjectFile, GoodFilesPassTheCheck) {
     for (const char* name : {"legacy_rev1.qtf", "project_rev0.tlp", "project_rev3.tlp",

@@ -192,6 +192,24 @@ TEST_F(SettingsFile, BrokenFileFallsBackToDefaults) {
     }
 }
 
+// A file cut short anywhere, at a line end or inside a tag, a value or the closing tag.
+TEST_F(SettingsFile, AFileCutAnywhereFallsBackToTheDefaults) {
+    const std::string good = savedXml(everyKeyChanged());
+    const fs::path path = m_Dir / "cut.xml";
+    const std::size_t end = good.find_last_of('>');
+    // A prime step, so the cuts fall at every kind of place.
+    for (std::size_t length = 0; length < end; length += 13) {
+        SCOPED_TRACE(length);
+        writeFile(path, good.substr(0, length));
+        RecordingHost host;
+        CSettings settings = everyKeyChanged();
+        ASSERT_FALSE(settings.load(path.string(), host));
+        ASSERT_TRUE(settings == CSettings());
+        ASSERT_EQ(host.messages.size(), 1u);
+        ASSERT_TRUE(host.messages[0].text.starts_with(loadingPrefix(path)));
+    }
+}
+
 TEST_F(SettingsFile, MissingPenThinIsReportedAsAStreamError) {
     const fs::path path = m_Dir / "Tarlo.xml";
     writeFile(path, eraseLineWith(savedXml(CSettings()), "<PEN_THIN>"));
