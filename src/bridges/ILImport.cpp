@@ -5,9 +5,11 @@
 
 namespace tarlo {
 
-std::string_view ILImportResult::GetMessage() const {
-    return Succeeded() ? "Influence line import was successful."
-                       : "Influence line import was unsuccessful.\nPlease check the file format.";
+std::string ILImportResult::GetMessage() const {
+    if (Succeeded())
+        return "Influence line import was successful.";
+    // Deliberately: the failure names the file in place of the first line's full stop.
+    return "Influence line import was unsuccessful: " + m_Path + "\nPlease check the file format.";
 }
 
 std::string ILImportResult::GetLogText() const {
@@ -20,6 +22,7 @@ ILImportResult ImportILFile(const std::filesystem::path& path,
                             std::vector<CInfLineDiscrete>& lines) {
     CILFileParser parser;
     ILImportResult result;
+    result.m_Path = path.string();
     result.m_Status = parser.ReadILs(path);
     if (!result.Succeeded())
         return result;
@@ -33,7 +36,7 @@ ILImportResult ImportILFile(const std::filesystem::path& path,
         }
     } catch (const std::exception&) {
         lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(present), lines.end());
-        return {ILReadStatus::Failed, 0};
+        return {ILReadStatus::Failed, 0, path.string()};
     }
     return result;
 }

@@ -5,7 +5,6 @@
 
 #include <filesystem>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace tarlo {
@@ -15,10 +14,12 @@ struct ILImportResult {
     ILReadStatus m_Status = ILReadStatus::NotOpened;
     // The number of lines read from the file (and appended).
     int m_NoImported = 0;
+    // The file the import read.
+    std::string m_Path;
 
     bool Succeeded() const { return m_Status == ILReadStatus::Read; }
-    // The text of the message box that ends the command.
-    std::string_view GetMessage() const;
+    // The text of the message box that ends the command; a failure names the file.
+    std::string GetMessage() const;
     // The output log text of a successful import, empty after a failed one.
     std::string GetLogText() const;
 };

@@ -7,6 +7,7 @@
 #include "cli/ImportIL.h"
 #include "cli/ProjectNew.h"
 #include "cli/ProjectRun.h"
+#include "cli/ProjectUpgrade.h"
 #include "cli/ProjectValidate.h"
 #include "cli/TrafficConvert.h"
 #include "cli/TrafficGenerate.h"
@@ -28,7 +29,7 @@ const std::vector<Command>& commands() {
         trafficInfoCommand(),     trafficConvertCommand(), trafficGenerateCommand(),
         projectNewCommand(),      addFeatureCommand(),     addDetectorCommand(),
         addBridgeCommand(),       addLoadEffectCommand(),  importILCommand(),
-        projectValidateCommand(), projectRunCommand()};
+        projectValidateCommand(), projectRunCommand(),     projectUpgradeCommand()};
     return all;
 }
 
@@ -155,7 +156,7 @@ std::optional<std::string> takeSettingsOption(std::vector<std::string>& tokens) 
 bool loadSettings(const std::optional<std::string>& path, CSettings& settings, Host& host,
                   std::ostream& err) {
     if (path) {
-        if (settings.load(*path, host))
+        if (settings.load(*path, host, CSettings::LoadFailure::KeepValues))
             return true;
         err << "tarlo: cannot load settings " << *path << '\n';
         return false;

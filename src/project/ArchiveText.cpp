@@ -11,6 +11,13 @@ namespace tarlo {
 namespace fs = std::filesystem;
 using boost::archive::archive_exception;
 
+std::string archiveOpening() {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\" ?>\n"
+           "<!DOCTYPE boost_serialization>\n"
+           "<boost_serialization signature=\"serialization::archive\" version=\"" +
+           std::to_string(ArchiveLayoutVersion) + "\">\n";
+}
+
 void throwStreamError(archive_exception::exception_code code, const char* reason) {
     throw archive_exception(code, reason);
 }

@@ -87,7 +87,7 @@ bool CTarloDoc::open(const std::string& path) {
     loaded.m_Seed = m_Seed;
     const ProjectFile::Result result = ProjectFile::load(loaded, path);
     if (!result.ok) {
-        m_Host.showMessage(ProjectFile::loadErrorText(result.error), MessageIcon::Error);
+        m_Host.showMessage(ProjectFile::loadErrorText(path, result.error), MessageIcon::Error);
         return false;
     }
     static_cast<ProjectFields&>(*this) = std::move(loaded);

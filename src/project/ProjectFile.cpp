@@ -11,8 +11,6 @@
 #include <boost/serialization/shared_ptr.hpp>
 #include <boost/serialization/vector.hpp>
 
-#include <sstream>
-
 namespace tarlo {
 
 using boost::serialization::make_nvp;
@@ -131,19 +129,16 @@ void loadItems(boost::archive::xml_iarchive& ar, ProjectFields& f, int r, bool l
 // Reads a whole project from the text into `f`. Throws the library's exception on any
 // failure; `revisionUnread` tells whether it was the revision item that could not be read.
 void parse(const std::string& text, ProjectFields& f, bool legacy, bool& revisionUnread) {
-    std::istringstream in(text);
-    boost::archive::xml_iarchive ar(in);
-    int r = 0;
-    try {
-        ar >> make_nvp("m_Version", r);
-    } catch (...) {
-        revisionUnread = true;
-        throw;
-    }
-    loadItems(ar, f, r, legacy);
-    // The archive's closing tag is not needed, and checking it while the archive is
-    // destroyed could only end the program: the failed stream makes the check pass over.
-    in.setstate(std::ios::failbit);
+    readArchiveText(text, [&](boost::archive::xml_iarchive& ar) {
+        int r = 0;
+        try {
+            ar >> make_nvp("m_Version", r);
+        } catch (...) {
+            revisionUnread = true;
+            throw;
+        }
+        loadItems(ar, f, r, legacy);
+    });
 }
 
 // Revision 0 files start their items with m_FileIn: the revision item goes after the
@@ -179,12 +174,9 @@ CStatDetector& ProjectFields::addLegacyOutputDetector(const std::string& name, b
 
 ProjectFile::Result ProjectFile::save(const ProjectFields& fields, const std::string& path) {
     try {
-        std::ostringstream xml;
-        {
-            boost::archive::xml_oarchive ar(xml);
-            saveItems(ar, fields, isLegacy(path));
-        }
-        replaceFile(path, withCrLf(xml.str()));
+        const std::string xml = archiveText(
+            [&](boost::archive::xml_oarchive& ar) { saveItems(ar, fields, isLegacy(path)); });
+        replaceFile(path, withCrLf(xml));
     } catch (const std::exception& e) {
         return {false, e.what(), false};
     } catch (...) {
@@ -193,7 +185,8 @@ ProjectFile::Result ProjectFile::save(const ProjectFields& fields, const std::st
     return {true, {}, false};
 }
 
-ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& path) {
+ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& path,
+                                      Repair repair) {
     const bool legacy = isLegacy(path);
     try {
         const std::string text = withLf(readFile(path));
@@ -214,7 +207,8 @@ ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& 
         fields = std::move(loaded);
         // The project is loaded; should the rewrite fail, the next open repairs again.
         try {
-            replaceFile(path, withCrLf(repaired));
+            if (repair == Repair::RewriteFile)
+                replaceFile(path, withCrLf(repaired));
         } catch (const std::exception&) {
         }
         return {true, {}, true};
@@ -225,8 +219,10 @@ ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& 
     }
 }
 
-std::string ProjectFile::loadErrorText(const std::string& error) {
-    return "Problem loading file.\nBoost reports: " + error + "\nPossibly: (" +
+std::string ProjectFile::loadErrorText(const std::string& path, const std::string& error) {
+    // Deliberately: the first line names the file ("Problem loading file: PATH" instead of
+    // "Problem loading file."), so a message read on its own still says which file failed.
+    return "Problem loading file: " + path + "\nBoost reports: " + error + "\nPossibly: (" +
            CSettings::interpretArchiveError(error) + ")\n";
 }
 

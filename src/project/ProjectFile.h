@@ -44,14 +44,21 @@ public:
     // Writes through a temporary file beside the target that then replaces it, so a failed
     // save leaves an existing file as it was.
     static Result save(const ProjectFields& fields, const std::string& path);
+    // What a load does with a file that it had to repair.
+    enum class Repair {
+        RewriteFile, // the file on disk gets the repair
+        InMemory     // the file stays as it was
+    };
+
     // Reads into `fields`, which keep what the file's revision does not hold; on failure
     // `fields` are left as they were. A file whose items start without the revision item
     // (revision 0) gets "<m_Version>0</m_Version>" inserted after its first three lines and
     // is read again; only a file that then loads is written back with the insertion.
-    static Result load(ProjectFields& fields, const std::string& path);
+    static Result load(ProjectFields& fields, const std::string& path,
+                       Repair repair = Repair::RewriteFile);
 
-    // The message shown when a load fails, with a hint for the library's message.
-    static std::string loadErrorText(const std::string& error);
+    // The message shown when a load fails: the file, the library's message and a hint for it.
+    static std::string loadErrorText(const std::string& path, const std::string& error);
     // The message shown when a save fails.
     static std::string saveErrorText(const std::string& error);
 

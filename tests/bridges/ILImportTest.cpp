@@ -15,8 +15,12 @@ using iltest::bridgeData;
 using iltest::ScratchDir;
 
 const std::string SuccessMessage = "Influence line import was successful.";
-const std::string FailureMessage =
-    "Influence line import was unsuccessful.\nPlease check the file format.";
+
+// A failure names the file on the message's first line.
+std::string failureMessage(const std::filesystem::path& path) {
+    return "Influence line import was unsuccessful: " + path.string() +
+           "\nPlease check the file format.";
+}
 
 TEST(ILImport, NumbersTheLinesOnFromThoseAlreadyThere) {
     std::vector<CInfLineDiscrete> lines = {CInfLineDiscrete(1, "Existing")};
@@ -77,7 +81,7 @@ TEST(ILImport, AMalformedLineFailsTheWholeImport) {
     EXPECT_FALSE(result.Succeeded());
     EXPECT_EQ(result.m_Status, ILReadStatus::Malformed);
     EXPECT_EQ(result.m_NoImported, 0);
-    EXPECT_EQ(result.GetMessage(), FailureMessage);
+    EXPECT_EQ(result.GetMessage(), failureMessage(bridgeData("il_one_malformed.csv")));
     EXPECT_EQ(result.GetLogText(), "");
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].getDescription(), "Existing");
@@ -89,7 +93,7 @@ TEST(ILImport, AFileThatCannotBeOpenedIsAFailure) {
     const ILImportResult result = ImportILFile(dir.path() / "missing.csv", lines);
     EXPECT_FALSE(result.Succeeded());
     EXPECT_EQ(result.m_Status, ILReadStatus::NotOpened);
-    EXPECT_EQ(result.GetMessage(), FailureMessage);
+    EXPECT_EQ(result.GetMessage(), failureMessage(dir.path() / "missing.csv"));
     EXPECT_TRUE(lines.empty());
 }
 

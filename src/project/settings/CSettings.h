@@ -165,8 +165,15 @@ public:
 
     void resetDefaults();
 
-    // Reads the file; on any failure shows the reason and falls back to the defaults.
-    bool load(const std::string& path, Host& host);
+    // What a failed load does besides showing the reason.
+    enum class LoadFailure {
+        UseDefaults, // every key returns to its default, and the message says so
+        KeepValues   // the values stay as they were; the caller gives up on the file
+    };
+
+    // Reads the file, all keys or none; on any failure shows the reason, naming the file.
+    bool load(const std::string& path, Host& host,
+              LoadFailure onFailure = LoadFailure::UseDefaults);
     // Writes the file, creating its folder; a failure is shown and returns false.
     bool save(const std::string& path, Host& host) const;
 

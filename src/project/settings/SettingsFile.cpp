@@ -4,19 +4,14 @@
 #include "project/ArchiveText.h"
 #include "project/settings/CSettings.h"
 
-#include <boost/archive/archive_exception.hpp>
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/version.hpp>
 
 #include <array>
-#include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <utility>
 
 // Each key is stored under its own field name.
@@ -132,7 +127,6 @@ namespace tarlo {
 namespace {
 
 namespace fs = std::filesystem;
-using boost::archive::archive_exception;
 using boost::serialization::make_nvp;
 
 constexpr const char* kFileName = "Tarlo.xml";
@@ -152,23 +146,26 @@ bool messageIs(const std::string& message, std::string_view kind) {
 
 } // namespace
 
-bool CSettings::load(const std::string& path, Host& host) {
+bool CSettings::load(const std::string& path, Host& host, LoadFailure onFailure) {
     CSettings loaded;
     try {
-        std::ifstream in(path);
-        if (!in)
-            throwStreamError(archive_exception::input_stream_error, std::strerror(errno));
-        boost::archive::xml_iarchive ar(in);
-        unsigned version = 0;
-        ar >> make_nvp("m_Version", version);
-        serializeGroups(ar, loaded);
+        readArchiveText(readFile(path), [&](boost::archive::xml_iarchive& ar) {
+            unsigned version = 0;
+            ar >> make_nvp("m_Version", version);
+            serializeGroups(ar, loaded);
+        });
     } catch (const std::exception& e) {
         const std::string message = e.what();
-        host.showMessage("Problem loading Program Settings file.\nBoost reports: " + message +
-                             "\nPossibly: " + interpretArchiveError(message) +
-                             "\nUsing default values instead.",
-                         MessageIcon::Error);
-        resetDefaults();
+        // Deliberately: the first line names the file, where the loading message has a full
+        // stop; and a caller that gives up on the file is not told of defaults it won't use.
+        std::string text = "Problem loading Program Settings file: " + path +
+                           "\nBoost reports: " + message +
+                           "\nPossibly: " + interpretArchiveError(message);
+        if (onFailure == LoadFailure::UseDefaults)
+            text += "\nUsing default values instead.";
+        host.showMessage(text, MessageIcon::Error);
+        if (onFailure == LoadFailure::UseDefaults)
+            resetDefaults();
         return false;
     }
     const std::string replaced = loaded.replaceRejectedValues();
@@ -183,18 +180,16 @@ bool CSettings::load(const std::string& path, Host& host) {
 
 bool CSettings::save(const std::string& path, Host& host) const {
     try {
-        std::ostringstream xml;
-        {
-            boost::archive::xml_oarchive ar(xml);
+        const std::string xml = archiveText([&](boost::archive::xml_oarchive& ar) {
             ar << make_nvp("m_Version", m_Version);
             serializeGroups(ar, *this);
-        }
+        });
         // The settings folder is made on the first save; a failure shows when writing.
         const fs::path folder = fs::path(path).parent_path();
         std::error_code ignored;
         if (!folder.empty())
             fs::create_directories(folder, ignored);
-        replaceFile(path, withCrLf(xml.str()));
+        replaceFile(path, withCrLf(xml));
     } catch (const std::exception& e) {
         const std::string message = e.what();
         host.showMessage("Problem saving file.\nBoost reports: " + message +
