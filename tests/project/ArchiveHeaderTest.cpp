@@ -25,17 +25,8 @@ namespace fs = std::filesystem;
 const std::string LayoutHeader =
     "<boost_serialization signature=\"serialization::archive\" version=\"11\">";
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeBytes(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
+using test::readBytes;
+using test::writeBytes;
 
 // The text with the archive version of its header replaced.
 std::string withArchiveVersion(std::string text, unsigned version) {

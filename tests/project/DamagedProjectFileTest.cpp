@@ -22,17 +22,8 @@ namespace {
 using test::TempDir;
 namespace fs = std::filesystem;
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeBytes(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
+using test::readBytes;
+using test::writeBytes;
 
 std::string fixtureText(const std::string& name) {
     return readBytes(std::string(TARLO_TEST_DATA) + "/project/" + name);

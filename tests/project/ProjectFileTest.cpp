@@ -37,17 +37,8 @@ namespace {
 using test::TempDir;
 namespace fs = std::filesystem;
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-void writeBytes(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
+using test::readBytes;
+using test::writeBytes;
 
 // The file's lines without their line ends.
 std::vector<std::string> linesOf(const std::string& text) {

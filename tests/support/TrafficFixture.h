@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,6 +51,16 @@ public:
 private:
     std::filesystem::path m_Path;
 };
+
+// A file's bytes as they stand, and a file written with exactly the bytes given.
+inline std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
 
 inline std::string writeCastorFile(const TempDir& dir, const std::string& name,
                                    const std::vector<CastorRecord>& records) {
