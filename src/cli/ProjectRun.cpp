@@ -2,6 +2,7 @@
 
 #include "cli/ExitCode.h"
 #include "cli/ProjectFiles.h"
+#include "cli/ResultsTable.h"
 #include "cli/RunInterrupt.h"
 #include "platform/ConsoleHost.h"
 #include "project/CTarloDoc.h"
@@ -32,10 +33,16 @@ the run lasts. At the end come the completion line, the metrics folder and the n
 files the run wrote in full; then, if there are any, the files it could not write in full
 (one that could not be created, or a full disk), each on a line of its own.
 
+Then the results table: per bridge and load effect the largest and the smallest value
+with the simulated time (s) of each, and the rows written to the block maxima (BMax),
+block minima (BMin), over-threshold (POT) and under-threshold (PUT) files, "-" for an
+output not selected; then per detector its kind and the files it wrote.
+
 Ctrl-C (SIGINT) or SIGTERM stops the run after its current step: every detector and
 bridge writes what it holds and closes its files, the log gives the simulated time
-reached ("Simulation stopped by the user at 5423.50 s"), and the metrics folder and the
-files follow as at the end of a run. A second signal ends the program at once.
+reached ("Simulation stopped by the user at 5423.50 s"), and the metrics folder, the
+files and the results table follow as at the end of a run. A second signal ends the
+program at once.
 
 Exit codes: 0 the run completed, 1 the project is invalid or the run could not be set
 up, 3 the project cannot be read, or reading the traffic file failed part way, 4 the run
@@ -50,6 +57,7 @@ Options:
   --mute-detectors    run without the detectors
   --mute-bridges      run without the bridges
   --quiet             no progress line
+  --no-summary        no results table
   --settings FILE     program settings to use
   -h, --help          show this help
 )";
@@ -61,6 +69,7 @@ struct Request {
     bool muteDetectors = false;
     bool muteBridges = false;
     bool progress = false;
+    bool summary = true;
 };
 
 std::string clockText(std::uint32_t ms) {
@@ -126,6 +135,12 @@ bool reportFiles(std::ostream& out, CTarloDoc& doc) {
     return failed.empty();
 }
 
+// The results table, from the tallies the run kept; the worker has been waited for.
+void reportResults(std::ostream& out, CTarloDoc& doc) {
+    out << '\n';
+    writeResultsTable(out, doc.runControl().runResults(), doc.sim().road.outputFiles.failed());
+}
+
 int run(CommandContext& context, const Request& request) {
     CTarloDoc doc(context.settings, context.host);
     if (!openProject(doc, request.path, context.err))
@@ -147,6 +162,8 @@ int run(CommandContext& context, const Request& request) {
         return EXIT_FAILED;
     if (waitForRun(context, control, interrupt, request.progress)) {
         reportFiles(context.out, doc);
+        if (request.summary)
+            reportResults(context.out, doc);
         return EXIT_INTERRUPTED;
     }
     // A run whose set-up failed posts Stopped instead.
@@ -155,6 +172,8 @@ int run(CommandContext& context, const Request& request) {
     control.invisibleFinished();
 
     const bool complete = reportFiles(context.out, doc);
+    if (request.summary)
+        reportResults(context.out, doc);
     if (control.m_bTrafficReadFailed)
         return EXIT_FILE_ERROR;
     return complete ? EXIT_OK : EXIT_INCOMPLETE;
@@ -176,6 +195,7 @@ Runner prepare(const Arguments& args) {
     request.muteDetectors = args.flag("mute-detectors");
     request.muteBridges = args.flag("mute-bridges");
     request.progress = !args.flag("quiet") && ::isatty(STDERR_FILENO);
+    request.summary = !args.flag("no-summary");
     return [request](CommandContext& context) { return run(context, request); };
 }
 
@@ -183,12 +203,13 @@ Runner prepare(const Arguments& args) {
 
 Command projectRunCommand() {
     return {"run",
-            "PROJECT [--seed N] [--metrics DIR] [--mute-detectors] [--mute-bridges] [--quiet]",
+            "PROJECT [--seed N] [--metrics DIR] [--mute-detectors] [--mute-bridges] [--quiet] "
+            "[--no-summary]",
             "run a project invisibly and report its output",
             HELP,
             {{"seed"}, {"metrics"}},
             prepare,
-            {{"mute-detectors"}, {"mute-bridges"}, {"quiet"}}};
+            {{"mute-detectors"}, {"mute-bridges"}, {"quiet"}, {"no-summary"}}};
 }
 
 } // namespace tarlo::cli
