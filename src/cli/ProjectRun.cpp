@@ -1,14 +1,15 @@
 #include "cli/ProjectRun.h"
 
 #include "cli/ExitCode.h"
+#include "cli/ProgressLine.h"
 #include "cli/ProjectFiles.h"
 #include "cli/ResultsTable.h"
 #include "cli/RunInterrupt.h"
 #include "platform/ConsoleHost.h"
 #include "project/CTarloDoc.h"
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <ostream>
@@ -23,15 +24,17 @@ using namespace std::chrono_literals;
 
 // How often the run's elapsed time is taken, and how often the progress line is redrawn.
 constexpr auto POLL_PERIOD = 50ms;
-constexpr auto PROGRESS_PERIOD = 500ms;
+constexpr auto PROGRESS_PERIOD = 250ms;
 
 const char* const HELP = R"(Usage: tarlo run PROJECT [options]
 
 Validates the project and runs it invisibly, as fast as the machine allows. The output
-log goes to standard output; a terminal shows the elapsed time on standard error while
-the run lasts. At the end come the completion line, the metrics folder and the number of
-files the run wrote in full; then, if there are any, the files it could not write in full
-(one that could not be created, or a full disk), each on a line of its own.
+log goes to standard output. While the run lasts, a terminal shows a progress line on
+standard error: the share of the traffic file read, the vehicles on the road, the
+simulated time, the speed-up over real time and the elapsed time. At the end come the
+completion line, the metrics folder and the number of files the run wrote in full; then,
+if there are any, the files it could not write in full (one that could not be created, or
+a full disk), each on a line of its own.
 
 Then the results table: per bridge and load effect the largest and the smallest value
 with the simulated time (s) of each, and the rows written to the block maxima (BMax),
@@ -72,20 +75,18 @@ struct Request {
     bool summary = true;
 };
 
-std::string clockText(std::uint32_t ms) {
-    const unsigned s = ms / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", s / 3600, s / 60 % 60, s % 60);
-    return text;
-}
-
 // The simulation itself belongs to the worker; only the run control's atomic fields are
 // read here.
 void showProgress(std::ostream& err, const RunControl& control) {
-    err << "\rRunning: " << clockText(control.m_ElapsedMs) << " elapsed";
-    if (const double simTime = control.m_SimTime; simTime > 0.0)
-        err << ", simulated time " << static_cast<long long>(simTime) << " s";
-    err << "\033[K" << std::flush;
+    ProgressFigures figures;
+    figures.readPercent = control.m_ReadPercent;
+    figures.vehiclesOnRoad = control.m_VehiclesOnRoad;
+    // Until the first step the clock reads 0; the run starts at its first arrival.
+    const double startTime = control.m_StartTime;
+    figures.simulatedTime = std::max(control.m_SimTime.load(), startTime);
+    figures.simulatedSpan = figures.simulatedTime - startTime;
+    figures.elapsedMs = control.m_ElapsedMs;
+    err << '\r' << progressLine(figures) << "\033[K" << std::flush;
 }
 
 // Waits for the worker to finish, keeping the elapsed time of the run up to date as the
@@ -105,6 +106,9 @@ bool waitForRun(CommandContext& context, RunControl& control, const RunInterrupt
         // The run's start tick is set just before it posts Started.
         if (!started) {
             started = context.host.waitForNotification(RunNotification::Started, POLL_PERIOD);
+            // The line shows from the start, however short the run.
+            if (started && progress)
+                showProgress(context.err, control);
             continue;
         }
         control.idleTick(context.host.tickMs());
