@@ -59,7 +59,7 @@ Options:
                       is created
   --mute-detectors    run without the detectors
   --mute-bridges      run without the bridges
-  --quiet             no progress line
+  --quiet             no progress line (the results table stays)
   --no-summary        no results table
   --settings FILE     program settings to use
   -h, --help          show this help
