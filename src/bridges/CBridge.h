@@ -41,6 +41,10 @@ public:
     void Update(double time);
     // End of the traffic: every output is completed.
     void Finish() { m_EventMgr.Finish(); }
+    // What the run has made of each load effect so far.
+    BridgeTally Tally() const {
+        return {m_ID, getDescription(), m_Start, m_End, m_EventMgr.Tally()};
+    }
 
     void AddLoadEffect(std::vector<double> laneWeights);
     void DeleteLoadEffect(std::size_t index);

@@ -19,6 +19,7 @@ CEventBM::CEventBM(int type, int bridgeID, const LoadEffectList& loadEffects, st
 
 void CEventBM::Initialize(double t0) {
     m_BlockNo = 1;
+    m_RowsWritten = 0;
     m_BlockEnd = t0 + m_Blocksize;
 }
 
@@ -41,6 +42,7 @@ void CEventBM::NextBlock() {
             m_Row += ',';
         }
         EmitRow();
+        ++m_RowsWritten;
     }
     ++m_BlockNo;
     m_BlockEnd += m_Blocksize;

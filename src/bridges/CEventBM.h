@@ -2,6 +2,7 @@
 
 #include "bridges/CEventBase.h"
 
+#include <cstddef>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,8 @@ public:
     const std::vector<std::pair<double, double>>& getBlockExtremes() const {
         return m_vBlockExtremes;
     }
+    // The block rows this run has written to the file.
+    std::size_t getRowsWritten() const { return m_RowsWritten; }
 
     template <class Archive> void serialize(Archive& ar, unsigned version);
 
@@ -40,6 +43,7 @@ protected:
     double m_BlockEnd = 0.0;
     // Per load effect: (time, value) of the extreme seen so far in the current block.
     std::vector<std::pair<double, double>> m_vBlockExtremes;
+    std::size_t m_RowsWritten = 0;
 };
 
 } // namespace tarlo

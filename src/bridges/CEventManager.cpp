@@ -6,12 +6,14 @@
 #include "bridges/CEventPOT.h"
 #include "bridges/CEventPUT.h"
 #include "bridges/CEventStats.h"
+#include "project/CElement.h"
 
 #include <boost/archive/xml_iarchive.hpp>
 #include <boost/archive/xml_oarchive.hpp>
 #include <boost/serialization/nvp.hpp>
 #include <boost/serialization/vector.hpp>
 
+#include <algorithm>
 #include <utility>
 
 namespace tarlo {
@@ -26,6 +28,7 @@ void CEventManager::SetOutput(int bridgeID, std::string path, double bridgeStart
 }
 
 void CEventManager::Initialize(double t0, const CSettings& settings, OutputFiles* outputFiles) {
+    m_vTally.assign(m_vLoadEffects.size(), LoadEffectTally{});
     if (m_bStats) {
         m_pStats.reset();
         m_pStats =
@@ -68,6 +71,9 @@ void CEventManager::Initialize(double t0, const CSettings& settings, OutputFiles
 }
 
 void CEventManager::Update(double time, std::span<const double> values) {
+    const std::size_t tallied = std::min(values.size(), m_vTally.size());
+    for (std::size_t i = 0; i < tallied; ++i)
+        m_vTally[i].add(time, values[i]);
     if (m_bStats && m_pStats)
         m_pStats->Update(time, values);
     if (m_bAll && m_pAll)
@@ -95,6 +101,40 @@ void CEventManager::Finish() {
         m_pPOT->Finish();
     if (m_bPUT && m_pPUT)
         m_pPUT->Finish();
+}
+
+namespace {
+// The row count of a selected output whose writer exists; none otherwise.
+template <class Writer>
+std::optional<std::size_t> blockRows(bool selected, const std::shared_ptr<Writer>& writer) {
+    if (!selected || !writer)
+        return std::nullopt;
+    return writer->getRowsWritten();
+}
+
+template <class Writer>
+std::optional<std::size_t> thresholdRows(bool selected, const std::shared_ptr<Writer>& writer,
+                                         std::size_t index) {
+    if (!selected || !writer)
+        return std::nullopt;
+    const std::vector<std::size_t>& rows = writer->getRowsWritten();
+    return index < rows.size() ? rows[index] : 0;
+}
+} // namespace
+
+std::vector<LoadEffectTally> CEventManager::Tally() const {
+    std::vector<LoadEffectTally> tally = m_vTally;
+    tally.resize(m_vLoadEffects.size());
+    for (std::size_t i = 0; i < tally.size(); ++i) {
+        LoadEffectTally& effect = tally[i];
+        if (m_vLoadEffects[i])
+            effect.description = m_vLoadEffects[i]->getDescription();
+        effect.blockMaxima = blockRows(m_bBMax, m_pBlockMax);
+        effect.blockMinima = blockRows(m_bBMin, m_pBlockMin);
+        effect.peaksOver = thresholdRows(m_bPOT, m_pPOT, i);
+        effect.peaksUnder = thresholdRows(m_bPUT, m_pPUT, i);
+    }
+    return tally;
 }
 
 void CEventManager::setStatsBasic(bool on) {

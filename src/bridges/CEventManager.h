@@ -1,6 +1,7 @@
 #pragma once
 
 #include "bridges/CEventBase.h"
+#include "bridges/LoadEffectTally.h"
 
 #include <boost/serialization/access.hpp>
 #include <boost/serialization/split_member.hpp>
@@ -46,6 +47,9 @@ public:
     void Update(double time, std::span<const double> values);
     // End of the run. A second call changes no file.
     void Finish();
+    // What this run made of each load effect so far, in load-effect order: the extremes of
+    // the values handed in since Initialize and the rows of the block and threshold files.
+    std::vector<LoadEffectTally> Tally() const;
 
     // The editors of the bridge's output page keep the flags consistent with the values.
     void setStatsBasic(bool on);
@@ -116,6 +120,8 @@ private:
     double m_BlockMinSize = 0.0;
     std::vector<double> m_vThreshOver;
     std::vector<double> m_vThreshUnder;
+    // The extremes of the current run, one per load effect; the counts come from the writers.
+    std::vector<LoadEffectTally> m_vTally;
 };
 
 } // namespace tarlo

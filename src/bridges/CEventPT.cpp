@@ -13,7 +13,7 @@ CEventPT::CEventPT(int type, int bridgeID, const LoadEffectList& loadEffects,
                    std::vector<double> thresholds, std::string path, double start, double end,
                    const CSettings& settings, OutputFiles* outputFiles)
     : CEventBase(type, bridgeID, loadEffects, std::move(path), start, end, settings, outputFiles),
-      m_vThresh(std::move(thresholds)) {}
+      m_vThresh(std::move(thresholds)), m_vRowsWritten(loadEffects.size(), 0) {}
 
 void CEventPT::OpenFile() {
     if (OpenStream(FileName()))
@@ -30,6 +30,7 @@ void CEventPT::WriteRow(double time, std::span<const double> values, std::size_t
     AppendFixed(m_Row, values[k], 1, 10);
     m_Row.append(static_cast<std::size_t>(m_NoLE) - k - 1, ',');
     EmitRow();
+    ++m_vRowsWritten[k];
 }
 
 template <class Archive> void CEventPT::serialize(Archive& ar, const unsigned /*version*/) {

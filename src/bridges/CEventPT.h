@@ -17,6 +17,8 @@ public:
     void WriteRow(double time, std::span<const double> values, std::size_t k);
 
     const std::vector<double>& getThresholds() const { return m_vThresh; }
+    // The rows this run has written for each load effect, in load-effect order.
+    const std::vector<std::size_t>& getRowsWritten() const { return m_vRowsWritten; }
 
     template <class Archive> void serialize(Archive& ar, unsigned version);
 
@@ -32,6 +34,7 @@ protected:
     }
 
     std::vector<double> m_vThresh;
+    std::vector<std::size_t> m_vRowsWritten;
 };
 
 } // namespace tarlo

@@ -1,13 +1,15 @@
 #include "cli/ProjectRun.h"
 
 #include "cli/ExitCode.h"
+#include "cli/ProgressLine.h"
 #include "cli/ProjectFiles.h"
+#include "cli/ResultsTable.h"
 #include "cli/RunInterrupt.h"
 #include "platform/ConsoleHost.h"
 #include "project/CTarloDoc.h"
 
+#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <limits>
 #include <optional>
 #include <ostream>
@@ -22,20 +24,28 @@ using namespace std::chrono_literals;
 
 // How often the run's elapsed time is taken, and how often the progress line is redrawn.
 constexpr auto POLL_PERIOD = 50ms;
-constexpr auto PROGRESS_PERIOD = 500ms;
+constexpr auto PROGRESS_PERIOD = 250ms;
 
 const char* const HELP = R"(Usage: tarlo run PROJECT [options]
 
 Validates the project and runs it invisibly, as fast as the machine allows. The output
-log goes to standard output; a terminal shows the elapsed time on standard error while
-the run lasts. At the end come the completion line, the metrics folder and the number of
-files the run wrote in full; then, if there are any, the files it could not write in full
-(one that could not be created, or a full disk), each on a line of its own.
+log goes to standard output. While the run lasts, a terminal shows a progress line on
+standard error: the share of the traffic file read, the vehicles on the road, the
+simulated time, the speed-up over real time and the elapsed time. At the end come the
+completion line, the metrics folder and the number of files the run wrote in full; then,
+if there are any, the files it could not write in full (one that could not be created, or
+a full disk), each on a line of its own.
+
+Then the results table: per bridge and load effect the largest and the smallest value
+with the simulated time (s) of each, and the rows written to the block maxima (BMax),
+block minima (BMin), over-threshold (POT) and under-threshold (PUT) files, "-" for an
+output not selected; then per detector its kind and the files it wrote.
 
 Ctrl-C (SIGINT) or SIGTERM stops the run after its current step: every detector and
 bridge writes what it holds and closes its files, the log gives the simulated time
-reached ("Simulation stopped by the user at 5423.50 s"), and the metrics folder and the
-files follow as at the end of a run. A second signal ends the program at once.
+reached ("Simulation stopped by the user at 5423.50 s"), and the metrics folder, the
+files and the results table follow as at the end of a run. A second signal ends the
+program at once.
 
 Exit codes: 0 the run completed, 1 the project is invalid or the run could not be set
 up, 3 the project cannot be read, or reading the traffic file failed part way, 4 the run
@@ -49,7 +59,8 @@ Options:
                       is created
   --mute-detectors    run without the detectors
   --mute-bridges      run without the bridges
-  --quiet             no progress line
+  --quiet             no progress line (the results table stays)
+  --no-summary        no results table
   --settings FILE     program settings to use
   -h, --help          show this help
 )";
@@ -61,22 +72,21 @@ struct Request {
     bool muteDetectors = false;
     bool muteBridges = false;
     bool progress = false;
+    bool summary = true;
 };
-
-std::string clockText(std::uint32_t ms) {
-    const unsigned s = ms / 1000;
-    char text[32];
-    std::snprintf(text, sizeof text, "%02u:%02u:%02u", s / 3600, s / 60 % 60, s % 60);
-    return text;
-}
 
 // The simulation itself belongs to the worker; only the run control's atomic fields are
 // read here.
 void showProgress(std::ostream& err, const RunControl& control) {
-    err << "\rRunning: " << clockText(control.m_ElapsedMs) << " elapsed";
-    if (const double simTime = control.m_SimTime; simTime > 0.0)
-        err << ", simulated time " << static_cast<long long>(simTime) << " s";
-    err << "\033[K" << std::flush;
+    ProgressFigures figures;
+    figures.readPercent = control.m_ReadPercent;
+    figures.vehiclesOnRoad = control.m_VehiclesOnRoad;
+    // Until the first step the clock reads 0; the run starts at its first arrival.
+    const double startTime = control.m_StartTime;
+    figures.simulatedTime = std::max(control.m_SimTime.load(), startTime);
+    figures.simulatedSpan = figures.simulatedTime - startTime;
+    figures.elapsedMs = control.m_ElapsedMs;
+    err << '\r' << progressLine(figures) << "\033[K" << std::flush;
 }
 
 // Waits for the worker to finish, keeping the elapsed time of the run up to date as the
@@ -96,6 +106,9 @@ bool waitForRun(CommandContext& context, RunControl& control, const RunInterrupt
         // The run's start tick is set just before it posts Started.
         if (!started) {
             started = context.host.waitForNotification(RunNotification::Started, POLL_PERIOD);
+            // The line shows from the start, however short the run.
+            if (started && progress)
+                showProgress(context.err, control);
             continue;
         }
         control.idleTick(context.host.tickMs());
@@ -126,6 +139,12 @@ bool reportFiles(std::ostream& out, CTarloDoc& doc) {
     return failed.empty();
 }
 
+// The results table, from the tallies the run kept; the worker has been waited for.
+void reportResults(std::ostream& out, CTarloDoc& doc) {
+    out << '\n';
+    writeResultsTable(out, doc.runControl().runResults(), doc.sim().road.outputFiles.failed());
+}
+
 int run(CommandContext& context, const Request& request) {
     CTarloDoc doc(context.settings, context.host);
     if (!openProject(doc, request.path, context.err))
@@ -147,6 +166,8 @@ int run(CommandContext& context, const Request& request) {
         return EXIT_FAILED;
     if (waitForRun(context, control, interrupt, request.progress)) {
         reportFiles(context.out, doc);
+        if (request.summary)
+            reportResults(context.out, doc);
         return EXIT_INTERRUPTED;
     }
     // A run whose set-up failed posts Stopped instead.
@@ -155,6 +176,8 @@ int run(CommandContext& context, const Request& request) {
     control.invisibleFinished();
 
     const bool complete = reportFiles(context.out, doc);
+    if (request.summary)
+        reportResults(context.out, doc);
     if (control.m_bTrafficReadFailed)
         return EXIT_FILE_ERROR;
     return complete ? EXIT_OK : EXIT_INCOMPLETE;
@@ -176,6 +199,7 @@ Runner prepare(const Arguments& args) {
     request.muteDetectors = args.flag("mute-detectors");
     request.muteBridges = args.flag("mute-bridges");
     request.progress = !args.flag("quiet") && ::isatty(STDERR_FILENO);
+    request.summary = !args.flag("no-summary");
     return [request](CommandContext& context) { return run(context, request); };
 }
 
@@ -183,12 +207,13 @@ Runner prepare(const Arguments& args) {
 
 Command projectRunCommand() {
     return {"run",
-            "PROJECT [--seed N] [--metrics DIR] [--mute-detectors] [--mute-bridges] [--quiet]",
+            "PROJECT [--seed N] [--metrics DIR] [--mute-detectors] [--mute-bridges] [--quiet] "
+            "[--no-summary]",
             "run a project invisibly and report its output",
             HELP,
             {{"seed"}, {"metrics"}},
             prepare,
-            {{"mute-detectors"}, {"mute-bridges"}, {"quiet"}}};
+            {{"mute-detectors"}, {"mute-bridges"}, {"quiet"}, {"no-summary"}}};
 }
 
 } // namespace tarlo::cli

@@ -83,6 +83,7 @@ void Detector::openStream(OutputFileStream& stream, const std::string& name, boo
     stream.imbue(std::locale::classic());
     stream.setRecord(m_pOutputFiles);
     stream.open(name);
+    m_vFileNames.push_back(name);
 }
 
 } // namespace tarlo

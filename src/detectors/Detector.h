@@ -120,6 +120,8 @@ public:
     double endOfIntervalTime() const { return m_IntervalCount * m_Interval; }
     const std::vector<const Vehicle*>& vehicles() const { return m_vVehicles; }
     const std::string& outputDirectory() const { return m_OutputDir; }
+    // The output files of the detector, in the order it opened them.
+    const std::vector<std::string>& outputFileNames() const { return m_vFileNames; }
     // The direction position of a global position.
     int directionPosition(int x) const { return m_DirPos ? x : m_RoadLength - x; }
 
@@ -161,6 +163,7 @@ protected:
     std::vector<const Vehicle*> m_vVehicles;
     std::string m_OutputDir;
     OutputFiles* m_pOutputFiles;
+    std::vector<std::string> m_vFileNames;
     OutputFileStream m_Output;
 
 private:

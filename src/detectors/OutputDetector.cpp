@@ -10,6 +10,7 @@ OutputDetector::OutputDetector(const DetectorParams& params, int x, int format,
       m_FileName(fileName("Veh_", std::to_string(globalPosition()) + ".txt")) {
     const int code = format == FORMAT_SAFT || format == FORMAT_CASTOR ? format : FORMAT_KIRRO;
     m_pWriter = makeFileHandler(code, settings, 0, "", m_FileName);
+    m_vFileNames.push_back(m_FileName);
     if (!m_pWriter->outputOpen()) {
         m_bClosed = true;
         if (m_pOutputFiles)

@@ -44,13 +44,17 @@ void Road::setupFile(int format, int lanes, const std::string& fileName) {
 
 void Road::addBridge(const CBridge& bridge) { bridges.push_back(std::make_unique<CBridge>(bridge)); }
 
-void Road::addDetector(const CStatDetector& element, int lanesPos, int lanesNeg, int format) {
+const Detector* Road::addDetector(const CStatDetector& element, int lanesPos, int lanesNeg,
+                                  int format) {
     const bool positive = element.getDirPos();
     std::unique_ptr<Detector> detector =
         makeDetector(element, positive ? lanesPos : lanesNeg, roadLength, vehicleTypes, format,
                      m_Settings, &outputFiles);
-    if (detector)
-        (positive ? detectorsPos : detectorsNeg).push_back(std::move(detector));
+    if (!detector)
+        return nullptr;
+    auto& detectors = positive ? detectorsPos : detectorsNeg;
+    detectors.push_back(std::move(detector));
+    return detectors.back().get();
 }
 
 void Road::addRoadFeature(const CRoadFeature& element) {
@@ -298,6 +302,13 @@ bool Road::update(double t) {
     for (const auto& bridge : bridges)
         bridge->Finish();
     return true;
+}
+
+int Road::vehicleCount() const {
+    int count = 0;
+    for (const Lane* lane : lanes)
+        count += static_cast<int>(lane->vehicles.size()) - lane->staticCount;
+    return count;
 }
 
 LaneSnapshot Road::getVehicles() const {

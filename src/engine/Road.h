@@ -43,9 +43,11 @@ public:
     // A run copy of the bridge joins the road.
     void addBridge(const CBridge& bridge);
     // The runtime detector of the element joins the detectors of its direction, which has
-    // lanesPos or lanesNeg lanes; an element without a runtime class adds none. Needs
-    // roadLength and vehicleTypes set; format is the traffic file format of output files.
-    void addDetector(const CStatDetector& element, int lanesPos, int lanesNeg, int format);
+    // lanesPos or lanesNeg lanes, and is returned; an element without a runtime class adds
+    // none (null). Needs roadLength and vehicleTypes set; format is the traffic file format
+    // of output files.
+    const Detector* addDetector(const CStatDetector& element, int lanesPos, int lanesNeg,
+                                int format);
     // The runtime segment of a road-feature element joins the segments of its direction; an
     // element of another type adds none. The segment takes the road's vehicle types and the
     // run's road-feature generator.
@@ -64,6 +66,8 @@ public:
     void clear();
 
     std::size_t pendingCount() const { return pending.size(); }
+    // The vehicles released and not yet gone, obstacles aside.
+    int vehicleCount() const;
     unsigned lineCount() const { return fileReader ? fileReader->getNoLines() : 0; }
     // The run's bridges, the one that starts furthest along first.
     const std::vector<std::unique_ptr<CBridge>>& getBridges() const { return bridges; }

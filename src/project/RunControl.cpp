@@ -3,6 +3,7 @@
 #include "platform/Host.h"
 #include "project/settings/CSettings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -128,6 +129,7 @@ void RunControl::createAutoMetricsDir() {
 
 bool RunControl::initSimulation() {
     m_Sim.road.outputFiles.clear();
+    m_RunResults = {};
     m_Sim.m_FileIn = m_Config.runPath(m_Config.m_FileIn);
     m_Sim.m_FileType = m_Config.m_FileType;
     m_Sim.m_NoDirections = m_Config.m_NoDirections;
@@ -158,8 +160,13 @@ bool RunControl::initSimulation() {
         road.roadLength = m_Config.m_RoadLength;
         for (CStatDetector& element : m_Config.m_vStatDetectors) {
             element.setOutputPath(metricsDir);
-            road.addDetector(element, m_Config.m_NoLanesDirPos, m_Config.m_NoLanesDirNeg,
-                             m_Config.m_FileType);
+            // A detector opens all its files as it is made.
+            if (const Detector* detector =
+                    road.addDetector(element, m_Config.m_NoLanesDirPos, m_Config.m_NoLanesDirNeg,
+                                     m_Config.m_FileType))
+                m_RunResults.detectors.push_back({element.getDescription(),
+                                                  element.kindLabel(element.getDetectorName()),
+                                                  detector->outputFileNames()});
         }
     }
     if (!m_bMuteBridges) {
@@ -208,6 +215,8 @@ bool RunControl::startRun() {
     if (m_bVisibleRun)
         m_bRunning = true;
     m_SimTime = 0.0;
+    m_ReadPercent = 0;
+    m_VehiclesOnRoad = 0;
     const std::uint32_t now = m_Host.tickMs();
     m_StartTick = now;
     m_StepPeriod = stepPeriod();
@@ -224,6 +233,11 @@ void RunControl::joinWorker() {
 
 void RunControl::clearRun() {
     m_bTrafficReadFailed = m_Sim.road.trafficReadFailed;
+    // The run copies of the bridges go with the road; their tallies stay.
+    for (const auto& bridge : m_Sim.road.getBridges())
+        m_RunResults.bridges.push_back(bridge->Tally());
+    std::stable_sort(m_RunResults.bridges.begin(), m_RunResults.bridges.end(),
+                     [](const BridgeTally& a, const BridgeTally& b) { return a.id < b.id; });
     m_Sim.time = 0.0;
     m_Sim.progress = 0;
     m_Sim.road.clear();
@@ -261,9 +275,15 @@ void RunControl::runVisible() {
 bool RunControl::takeStep() {
     bool running = true;
     m_LaneSnapshot = m_Sim.step(running);
-    m_SimTime = m_Sim.time;
+    publishStep();
     m_Host.showStepValues(bridgeValuesText(), m_SimTime);
     return !running;
+}
+
+void RunControl::publishStep() {
+    m_SimTime = m_Sim.time;
+    m_ReadPercent = m_Sim.progress;
+    m_VehiclesOnRoad = m_Sim.road.vehicleCount();
 }
 
 void RunControl::idleTick(std::uint32_t now) {
@@ -337,8 +357,7 @@ void RunControl::runWorker(const std::string& documentName) {
         bool more = true;
         while (m_bInvisibleRun && more) {
             m_Sim.step(more);
-            // The simulated time is the one figure others may read while the worker runs.
-            m_SimTime = m_Sim.time;
+            publishStep();
         }
     } else {
         // A run that could not start is reported as such, never as finished.

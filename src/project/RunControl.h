@@ -2,6 +2,7 @@
 
 #include "engine/Sim.h"
 #include "project/RunConfiguration.h"
+#include "project/RunResults.h"
 
 #include <atomic>
 #include <cstdint>
@@ -79,6 +80,9 @@ public:
     void endSimulation(bool report);
     void reportProgress();
     std::string bridgeValuesText() const;
+    // What the last run produced. Filled by the thread of the run; read it once the run has
+    // ended (for an invisible run, once its worker has been waited for).
+    const RunResults& runResults() const { return m_RunResults; }
 
     // Enabling rules of the commands.
     bool canRunVisible() const { return !m_bRunning || isPausedVisibleRun(); }
@@ -115,7 +119,11 @@ public:
     std::uint32_t m_PauseTick = 0;
     std::atomic<std::uint32_t> m_ElapsedMs{0};
     std::atomic<double> m_SimTime{0.0};
-    double m_StartTime = 0.0;
+    std::atomic<double> m_StartTime{0.0};
+    // Published by the thread of the run after each step, with m_SimTime: the share of the
+    // traffic file read (percent) and the vehicles on the road.
+    std::atomic<int> m_ReadPercent{0};
+    std::atomic<int> m_VehiclesOnRoad{0};
     int m_Progress = 0;
     int m_LastProgress = 0;
     LaneSnapshot m_LaneSnapshot;
@@ -131,6 +139,8 @@ private:
     void joinWorker();
     // One visible step; true when it ended the run.
     bool takeStep();
+    // The figures others may read while the run goes on.
+    void publishStep();
     // Empties the road and the clock after a run, then leaves the running state.
     void clearRun();
     // The completion line with the run's duration, and whether its output is complete.
@@ -142,6 +152,7 @@ private:
 
     std::uint32_t m_RunSeed = 0;
     std::string m_MadeMetricsDir;
+    RunResults m_RunResults;
     RunConfiguration& m_Config;
     Sim& m_Sim;
     const CSettings& m_Settings;

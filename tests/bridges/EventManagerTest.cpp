@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -187,6 +188,75 @@ TEST(EventManager, CopiesShareTheWriters) {
               "Time,LE 1: Moment,LE 2: Shear,\r\n"
               "           1.00,       1.0,       2.0,\r\n"
               "           2.00,       3.0,       4.0,\r\n");
+}
+
+// The rows of a file after its header.
+std::size_t dataRows(const std::string& content) {
+    const auto lines = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
+    return lines > 0 ? lines - 1 : 0;
+}
+
+// The tally of a run: the extremes of every value handed in (a tie keeps the earlier time)
+// and the rows each block and threshold file received, none for an output not selected.
+TEST(EventManager, TallyFollowsTheValuesAndTheRowsOfTheFiles) {
+    EventFolder folder;
+    CEventManager manager = managerWith({"All", "BMax", "BMin", "POT"}, folder.path());
+    manager.Initialize(0.0, settings);
+    feed(manager);
+    const std::vector<LoadEffectTally> tally = manager.Tally();
+    ASSERT_EQ(tally.size(), 2u);
+    const LoadEffectTally& moment = tally[0];
+    EXPECT_EQ(moment.description, "Moment");
+    EXPECT_EQ(moment.values, 40u);
+    EXPECT_EQ(moment.largest, 240.0);
+    EXPECT_EQ(moment.largestTime, 58.5);
+    EXPECT_EQ(moment.smallest, -150.0);
+    EXPECT_EQ(moment.smallestTime, 0.0);
+    // The shear repeats every 7 values: its first extremes count.
+    const LoadEffectTally& shear = tally[1];
+    EXPECT_EQ(shear.largest, 15.0);
+    EXPECT_EQ(shear.largestTime, 9.0);
+    EXPECT_EQ(shear.smallest, -15.0);
+    EXPECT_EQ(shear.smallestTime, 0.0);
+
+    // Blocks of 10 s and 20 s up to 58.5 s: the open block is not written.
+    EXPECT_EQ(moment.blockMaxima, 5u);
+    EXPECT_EQ(moment.blockMinima, 2u);
+    EXPECT_EQ(shear.blockMaxima, 5u);
+    // Over 100 from the 27th value on; over 10 at every 7th from the 7th.
+    EXPECT_EQ(moment.peaksOver, 14u);
+    EXPECT_EQ(shear.peaksOver, 5u);
+    EXPECT_FALSE(moment.peaksUnder);
+    manager.Finish();
+    const auto files = folder.files();
+    EXPECT_EQ(dataRows(files.at("Br_7_BMax_500-1000.csv")), 5u);
+    EXPECT_EQ(dataRows(files.at("Br_7_BMin_500-1000.csv")), 2u);
+    EXPECT_EQ(dataRows(files.at("Br_7_POT_500-1000.csv")), 19u);
+
+    // A new run starts its tally afresh.
+    manager.Initialize(100.0, settings);
+    manager.Update(101.0, std::vector<double>{-3.0, 4.0});
+    const std::vector<LoadEffectTally> next = manager.Tally();
+    EXPECT_EQ(next[0].values, 1u);
+    EXPECT_EQ(next[0].largest, -3.0);
+    EXPECT_EQ(next[0].largestTime, 101.0);
+    EXPECT_EQ(next[0].blockMaxima, 0u);
+    EXPECT_EQ(next[0].peaksOver, 0u);
+}
+
+// Rows that could not be written are not counted; the values still are.
+TEST(EventManager, TallyCountsNoRowsOfFilesThatCouldNotBeMade) {
+    EventFolder folder;
+    CEventManager manager = managerWith({"BMax", "POT", "PUT"}, folder.path() + "missing/");
+    manager.Initialize(0.0, settings);
+    feed(manager);
+    manager.Finish();
+    const LoadEffectTally moment = manager.Tally()[0];
+    EXPECT_EQ(moment.values, 40u);
+    EXPECT_EQ(moment.largest, 240.0);
+    EXPECT_EQ(moment.blockMaxima, 0u);
+    EXPECT_EQ(moment.peaksOver, 0u);
+    EXPECT_EQ(moment.peaksUnder, 0u);
 }
 
 TEST(EventManager, ANewRunStartsItsFilesAgain) {

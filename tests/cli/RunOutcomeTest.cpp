@@ -18,6 +18,8 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <poll.h>
+#include <pty.h>
 #include <spawn.h>
 #include <sys/wait.h>
 
@@ -186,6 +188,80 @@ TEST_F(RunOutcome, AnInterruptedRunWritesWhatItHolds) {
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_GT(reportedNumber(info.out, "Vehicles read"), 0) << info.out;
     EXPECT_EQ(reportedNumber(info.out, "Lines skipped"), 0) << info.out;
+}
+
+// Starts `tarlo` with its standard error on a new pseudo-terminal, whose other side it
+// returns in `terminal`, and its standard output in a file, as startTarlo does.
+pid_t startTarloOnTerminal(const TempDir& dir, const std::vector<std::string>& arguments,
+                           int& terminal) {
+    std::vector<std::string> words{TARLO_CLI_BINARY};
+    words.insert(words.end(), arguments.begin(), arguments.end());
+    std::vector<char*> argv;
+    for (std::string& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    const std::string config = dir.file("config");
+    const std::string out = dir.file("stdout.txt");
+    const pid_t pid = ::forkpty(&terminal, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        const int file = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(file, STDOUT_FILENO);
+        ::setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+// Reads what the terminal shows until the text appears (true) or the terminal closes, for
+// at most a minute.
+bool readTerminalUntil(int terminal, std::string& shown, const std::string& text) {
+    for (int i = 0; i < 600; ++i) {
+        if (!text.empty() && shown.find(text) != std::string::npos)
+            return true;
+        pollfd ready{terminal, POLLIN, 0};
+        if (::poll(&ready, 1, 100) <= 0)
+            continue;
+        char bytes[4096];
+        const ssize_t n = ::read(terminal, bytes, sizeof bytes);
+        // Once the program has ended the terminal reads as closed (EIO).
+        if (n <= 0)
+            return false;
+        shown.append(bytes, static_cast<std::size_t>(n));
+    }
+    return false;
+}
+
+// On a terminal the run shows its progress on one line of standard error, redrawn in
+// place, and erases it when the run ends; an interrupted run still gives its results.
+TEST_F(RunOutcome, ATerminalShowsTheProgressUntilTheRunEnds) {
+    makeProject("4");
+    appendLateVehicle();
+    int terminal = -1;
+    const pid_t pid = startTarloOnTerminal(
+        dir, {"run", project, "--seed", "2", "--metrics", dir.file("m")}, terminal);
+    ASSERT_GT(pid, 0);
+    std::string shown;
+    // A line with a speed-up comes once some wall-clock time has been measured.
+    ASSERT_TRUE(readTerminalUntil(terminal, shown, "x real time | ")) << shown;
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    readTerminalUntil(terminal, shown, "");
+    ::close(terminal);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 130);
+
+    // Every line starts over at the line start and clears what the last one left.
+    EXPECT_TRUE(shown.starts_with("\r")) << shown;
+    EXPECT_NE(shown.find("% read | "), std::string::npos) << shown;
+    EXPECT_NE(shown.find(" on the road | t = "), std::string::npos) << shown;
+    EXPECT_EQ(shown.find('\n'), std::string::npos) << shown;
+    EXPECT_TRUE(shown.ends_with("\r\033[K")) << shown;
+
+    const std::string out = readFile(dir.file("stdout.txt"));
+    EXPECT_NE(out.find("\nBridge 1: New Bridge No. 1 (500-1000 m)\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Output Vehicles  Veh_All_Pos_1500.txt\n"), std::string::npos) << out;
 }
 
 } // namespace

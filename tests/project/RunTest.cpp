@@ -1,7 +1,12 @@
 #include "RunFixture.h"
 
+#include "bridges/CBridge.h"
+#include "detectors/CStatDetector.h"
+
 #include <cstdio>
+#include <filesystem>
 #include <thread>
+#include <utility>
 
 namespace tarlo::test {
 namespace {
@@ -169,6 +174,67 @@ TEST_F(RunTest, VisibleRunEndsWithItsLastStep) {
     EXPECT_EQ(std::adjacent_find(reported.begin(), reported.end(), std::greater_equal<int>()),
               reported.end());
     EXPECT_EQ(reported.back(), 100);
+}
+
+// While a run goes on it publishes its figures after each step; once it has ended and its
+// road is empty, what it produced is still there: the bridges in number order, whatever
+// order the road keeps them in, and the files of each detector.
+TEST_F(RunTest, ARunPublishesItsFiguresAndKeepsItsResults) {
+    useTraffic({at(1), at(1, 0, 1)});
+    config.m_bAutoDir = false;
+    config.m_MetricsDir = dir.file("metrics") + "/";
+    std::filesystem::create_directory(config.m_MetricsDir);
+    for (const auto& [id, start] : {std::pair{1, 20.0}, std::pair{2, 60.0}}) {
+        CBridge bridge(id, 100, 3, start, start + 20.0);
+        bridge.setDescription("Span " + std::to_string(id));
+        bridge.EventManager().setBlockMaxSize(1.0);
+        config.m_vBridges.push_back(bridge);
+    }
+    config.m_vStatDetectors.emplace_back();
+    config.m_vStatDetectors.back().setDescription("Counter");
+    config.m_vStatDetectors.back().setParamA(50);
+
+    run.runVisible();
+    int mostVehicles = 0;
+    for (std::uint32_t tick = t0; run.m_bRunning && tick < t0 + 251000; tick += 251) {
+        idleAt(tick);
+        // Until the first step the figures are those of the set-up.
+        if (run.m_bRunning && host.stepValuesShown > 0) {
+            EXPECT_EQ(run.m_SimTime.load(), sim.time);
+            EXPECT_EQ(run.m_VehiclesOnRoad.load(), sim.road.vehicleCount());
+            mostVehicles = std::max(mostVehicles, run.m_VehiclesOnRoad.load());
+        }
+    }
+    ASSERT_FALSE(run.m_bRunning);
+    EXPECT_EQ(mostVehicles, 2);
+    EXPECT_EQ(run.m_ReadPercent.load(), 100);
+    EXPECT_EQ(run.m_StartTime.load(), 3600.0);
+    EXPECT_TRUE(sim.road.getBridges().empty());
+
+    const RunResults& results = run.runResults();
+    ASSERT_EQ(results.bridges.size(), 2u);
+    for (int i = 0; i < 2; ++i) {
+        const BridgeTally& bridge = results.bridges[static_cast<std::size_t>(i)];
+        EXPECT_EQ(bridge.id, i + 1);
+        EXPECT_EQ(bridge.description, "Span " + std::to_string(i + 1));
+        ASSERT_EQ(bridge.loadEffects.size(), 1u);
+        // Both vehicles crossed both bridges.
+        EXPECT_GT(bridge.loadEffects[0].values, 0u);
+        EXPECT_TRUE(bridge.loadEffects[0].blockMaxima);
+    }
+    ASSERT_EQ(results.detectors.size(), 1u);
+    EXPECT_EQ(results.detectors[0].description, "Counter");
+    EXPECT_EQ(results.detectors[0].kind, "Flow & Density");
+    EXPECT_EQ(results.detectors[0].files,
+              std::vector<std::string>{config.m_MetricsDir + "FD_All_Pos_50.csv"});
+
+    // The next run starts with none of it.
+    config.m_vBridges.clear();
+    config.m_vStatDetectors.clear();
+    run.runVisible();
+    EXPECT_TRUE(run.runResults().bridges.empty());
+    EXPECT_TRUE(run.runResults().detectors.empty());
+    run.stopSimulation();
 }
 
 TEST_F(RunTest, StopEndsTheRunWithoutCompletionReport) {
