@@ -29,16 +29,24 @@ rm -f "$project"
     --description "Broken-down truck in lane 2"
 
 # One detector of each kind besides the flow and density detector of the new project.
-"$tarlo" add detector "$project" headway --position 1000 --direction negative --interval 300
-"$tarlo" add detector "$project" composition --position 500 --interval 600
-"$tarlo" add detector "$project" lane-changes --bin-width 100 --interval 600
-"$tarlo" add detector "$project" output-vehicles --position 2900 --vehicles trucks
-"$tarlo" add detector "$project" macro-segment --start 1200 --end 1240 --interval 300
-"$tarlo" add detector "$project" micro-segment --start 2300 --end 2500 --interval 300
-"$tarlo" add detector "$project" st-density --first 100 --spacing 200 --last 2900 --interval 300
+"$tarlo" add detector "$project" headway --position 1000 --direction negative --interval 300 \
+    --description "Headways, direction 2"
+"$tarlo" add detector "$project" composition --position 500 --interval 600 \
+    --description "Traffic mix at 500 m"
+"$tarlo" add detector "$project" lane-changes --bin-width 100 --interval 600 \
+    --description "Lane changes"
+"$tarlo" add detector "$project" output-vehicles --position 2900 --vehicles trucks \
+    --description "Trucks leaving"
+"$tarlo" add detector "$project" macro-segment --start 1200 --end 1240 --interval 300 \
+    --description "Over the viaduct"
+"$tarlo" add detector "$project" micro-segment --start 2300 --end 2500 --interval 300 \
+    --description "Ahead of the closure"
+"$tarlo" add detector "$project" st-density --first 100 --spacing 200 --last 2900 --interval 300 \
+    --description "Density along direction 1"
 "$tarlo" add detector "$project" st-sms --first 100 --spacing 200 --last 2900 \
-    --direction negative --interval 300
-"$tarlo" add detector "$project" occupancy --start 2400 --end 2500 --interval 60
+    --direction negative --interval 300 --description "Speeds along direction 2"
+"$tarlo" add detector "$project" occupancy --start 2400 --end 2500 --interval 60 \
+    --description "Queue at the closure"
 
 # Every output of both bridges: the time history, ten-minute block maxima and minima, the
 # values over and under the thresholds, the basic statistics and the histogram.
