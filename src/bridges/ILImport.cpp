@@ -8,8 +8,8 @@ namespace tarlo {
 std::string ILImportResult::GetMessage() const {
     if (Succeeded())
         return "Influence line import was successful.";
-    // Deliberately: the failure names the file in place of the first line's full stop.
-    return "Influence line import was unsuccessful: " + m_Path + "\nPlease check the file format.";
+    // Deliberately: the failure's first line starts with the file's name.
+    return m_Path + ": Influence line import was unsuccessful.\nPlease check the file format.";
 }
 
 std::string ILImportResult::GetLogText() const {

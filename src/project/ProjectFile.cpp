@@ -220,9 +220,9 @@ ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& 
 }
 
 std::string ProjectFile::loadErrorText(const std::string& path, const std::string& error) {
-    // Deliberately: the first line names the file ("Problem loading file: PATH" instead of
-    // "Problem loading file."), so a message read on its own still says which file failed.
-    return "Problem loading file: " + path + "\nBoost reports: " + error + "\nPossibly: (" +
+    // Deliberately: the first line starts with the file's name ("PATH: Problem loading
+    // file."), so a message read on its own still says which file failed.
+    return path + ": Problem loading file.\nBoost reports: " + error + "\nPossibly: (" +
            CSettings::interpretArchiveError(error) + ")\n";
 }
 

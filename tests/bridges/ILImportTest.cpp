@@ -18,8 +18,8 @@ const std::string SuccessMessage = "Influence line import was successful.";
 
 // A failure names the file on the message's first line.
 std::string failureMessage(const std::filesystem::path& path) {
-    return "Influence line import was unsuccessful: " + path.string() +
-           "\nPlease check the file format.";
+    return path.string() +
+           ": Influence line import was unsuccessful.\nPlease check the file format.";
 }
 
 TEST(ILImport, NumbersTheLinesOnFromThoseAlreadyThere) {

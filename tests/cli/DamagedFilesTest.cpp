@@ -55,7 +55,7 @@ TEST(DamagedFiles, ADamagedProjectExitsThreeNamingTheFile) {
         const CliResult result = runTarlo(dir, "validate '" + path + "'");
         EXPECT_EQ(result.exitCode, 3) << result.err;
         EXPECT_TRUE(contains(result.err,
-                             "Problem loading file: " + path + "\nBoost reports: " + damage.error))
+                             path + ": Problem loading file.\nBoost reports: " + damage.error))
             << result.err;
         EXPECT_EQ(readFile(path), text);
     }
@@ -71,8 +71,7 @@ TEST(DamagedFiles, ADamagedSettingsFileNamedOnTheCommandLineExitsThree) {
         const CliResult result =
             runTarlo(dir, "--settings '" + path + "' validate '" + dir.file("p.tlp") + "'");
         EXPECT_EQ(result.exitCode, 3) << result.err;
-        EXPECT_TRUE(contains(result.err, "Problem loading Program Settings file: " + path +
-                                             "\nBoost reports: "))
+        EXPECT_TRUE(contains(result.err, path + ": Problem loading Program Settings file.\nBoost reports: "))
             << result.err;
         EXPECT_FALSE(contains(result.err, "default")) << result.err;
         EXPECT_TRUE(contains(result.err, "tarlo: cannot load settings " + path)) << result.err;
@@ -93,8 +92,7 @@ TEST(DamagedFiles, ADamagedUserSettingsFileFallsBackToTheDefaults) {
             dir, "traffic generate '" + dir.file("t.cas") + "' --format castor --vehicles 2",
             config);
         EXPECT_EQ(result.exitCode, 0) << result.err;
-        EXPECT_TRUE(contains(result.err, "Problem loading Program Settings file: " + path +
-                                             "\nBoost reports: "))
+        EXPECT_TRUE(contains(result.err, path + ": Problem loading Program Settings file.\nBoost reports: "))
             << result.err;
         EXPECT_TRUE(contains(result.err, "\nUsing default values instead.")) << result.err;
         EXPECT_EQ(readFile(path), text);

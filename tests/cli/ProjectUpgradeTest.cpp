@@ -112,7 +112,7 @@ TEST(ProjectUpgrade, RefusesWithoutTouchingAFile) {
         {"'" + old + "' '" + fresh + "' --in-place", 2, "unexpected argument"},
         {"'" + legacy + "' --in-place", 2, "--in-place needs a .tlp project"},
         {"'" + old + "' '" + fresh + "' --format lorry", 2, "lorry"},
-        {"'" + broken + "' '" + fresh + "'", 3, "Problem loading file: " + broken + "\n"},
+        {"'" + broken + "' '" + fresh + "'", 3, broken + ": Problem loading file.\n"},
         {"'" + dir.file("absent.tlp") + "' '" + fresh + "'", 3,
          "cannot read " + dir.file("absent.tlp")},
     };

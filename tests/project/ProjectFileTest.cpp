@@ -579,7 +579,7 @@ TEST(ProjectFileTest, LoadErrorMessageWithItsHint) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(ProjectFile::loadErrorText("/data/Brücke 1.tlp", row.error),
-                  std::string("Problem loading file: /data/Brücke 1.tlp\n") +
+                  std::string("/data/Brücke 1.tlp: Problem loading file.\n") +
                       "Boost reports: " + row.error + "\nPossibly: (" + row.hint + ")\n");
 }
 

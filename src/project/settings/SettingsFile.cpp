@@ -156,10 +156,10 @@ bool CSettings::load(const std::string& path, Host& host, LoadFailure onFailure)
         });
     } catch (const std::exception& e) {
         const std::string message = e.what();
-        // Deliberately: the first line names the file, where the loading message has a full
-        // stop; and a caller that gives up on the file is not told of defaults it won't use.
-        std::string text = "Problem loading Program Settings file: " + path +
-                           "\nBoost reports: " + message +
+        // Deliberately: the first line starts with the file's name; and a caller that gives
+        // up on the file is not told of defaults it won't use.
+        std::string text = path + ": Problem loading Program Settings file.\nBoost reports: " +
+                           message +
                            "\nPossibly: " + interpretArchiveError(message);
         if (onFailure == LoadFailure::UseDefaults)
             text += "\nUsing default values instead.";

@@ -7,13 +7,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kLoadingStart = "Problem loading Program Settings file: ";
 const std::string kStreamHint =
     "asymmetric serialization, including attempt to load empty archive?";
 
 // The start of the loading message for the file, up to the library's message.
 std::string loadingPrefix(const std::filesystem::path& path) {
-    return kLoadingStart + path.string() + "\nBoost reports: ";
+    return path.string() + ": Problem loading Program Settings file.\nBoost reports: ";
 }
 
 // Splits a loading message about the file into the library's message and the hint, checking
