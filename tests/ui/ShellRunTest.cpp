@@ -1,0 +1,198 @@
+#include "ui/ShellFixture.h"
+
+#include <QStatusBar>
+#include <QTest>
+
+using namespace tarlo;
+using namespace tarlo::test;
+
+// The run commands of the main window: their enabling across a run's states, visible runs
+// paced by the idle processing with a hand-driven clock, and invisible runs.
+class ShellRunTest : public QObject {
+    Q_OBJECT
+
+    struct Expected {
+        const char* command;
+        bool enabled;
+    };
+
+    static void expectCommands(ShellFixture& shell, const std::vector<Expected>& expected,
+                               const char* state) {
+        for (const Expected& e : expected)
+            QVERIFY2(shell.enabled(e.command) == e.enabled,
+                     qPrintable(QString("%1 in state %2").arg(e.command).arg(state)));
+    }
+
+private slots:
+    void commandsFollowTheRunState() {
+        ShellFixture shell("tarlo-ui-enabling");
+        expectCommands(shell,
+                       {{"new", true}, {"open", true}, {"runVisible", false},
+                        {"runInvisible", false}, {"stop", false}, {"addBridge", false},
+                        {"zoomIn", false}},
+                       "no document");
+
+        DocumentWindow* window = shell.window->openDocument(
+            QString::fromStdString(shell.writeProject("enabling.tlp", false, 4, true)));
+        QVERIFY(window);
+        const std::vector<Expected> idle{
+            {"runVisible", true},    {"runInvisible", true}, {"singleStep", true},
+            {"pause", false},        {"stop", false},        {"speedUp", false},
+            {"slowDown", false},     {"muteDetectors", true}, {"muteBridges", true},
+            {"addBridge", true},     {"addFeature400", true}, {"addDetector520", true},
+            {"delete", true},        {"rename", true},       {"save", true},
+            {"new", true},           {"open", true},         {"zoomIn", true}};
+        expectCommands(shell, idle, "idle");
+
+        shell.command("runVisible")->trigger();
+        expectCommands(shell,
+                       {{"runVisible", false}, {"runInvisible", false}, {"singleStep", false},
+                        {"pause", true}, {"stop", true}, {"speedUp", true}, {"slowDown", true},
+                        {"muteDetectors", false}, {"muteBridges", false}, {"addBridge", false},
+                        {"addFeature406", false}, {"addDetector529", false}, {"delete", false},
+                        {"rename", false}, {"save", false}, {"new", true}},
+                       "visible");
+        QCOMPARE(shell.command("pause")->text(), QString("&Pause\tF9"));
+        QVERIFY(shell.window->isIdleTimerActive());
+
+        shell.command("pause")->trigger();
+        expectCommands(shell,
+                       {{"runVisible", true}, {"singleStep", true}, {"pause", true},
+                        {"stop", true}, {"runInvisible", false}, {"addBridge", false}},
+                       "paused");
+        QCOMPARE(shell.command("pause")->text(), QString("&Resume\tF9"));
+
+        shell.command("stop")->trigger();
+        expectCommands(shell, idle, "stopped");
+        QCOMPARE(shell.command("pause")->text(), QString("&Pause\tF9"));
+        QVERIFY(!shell.window->isIdleTimerActive());
+
+        shell.command("runInvisible")->trigger();
+        expectCommands(shell,
+                       {{"runVisible", false}, {"runInvisible", false}, {"singleStep", false},
+                        {"pause", false}, {"stop", true}, {"speedUp", false},
+                        {"muteDetectors", false}, {"addBridge", false}, {"new", false},
+                        {"open", false}},
+                       "invisible");
+        shell.command("stop")->trigger();
+        expectCommands(shell, idle, "stopped invisible");
+    }
+
+    void muteCommandsShowTheirCheckMarks() {
+        ShellFixture shell("tarlo-ui-mute");
+        shell.window->openDocument(QString::fromStdString(shell.writeProject("mute.tlp")));
+        QAction* mute = shell.command("muteDetectors");
+        QVERIFY(!mute->isChecked());
+        mute->trigger();
+        QVERIFY(mute->isChecked());
+        QVERIFY(shell.window->activeDocumentWindow()->document().runControl().m_bMuteDetectors);
+        QVERIFY(!shell.command("muteBridges")->isChecked());
+        QVERIFY(shell.logHas("| Mute detectors on"));
+    }
+
+    void visibleRunIsSteppedByTheIdleProcessingUntilItEnds() {
+        ShellFixture shell("tarlo-ui-visible");
+        DocumentWindow* window = shell.window->openDocument(
+            QString::fromStdString(shell.writeProject("visible.tlp")));
+        QVERIFY(window);
+        RunControl& control = window->document().runControl();
+
+        shell.command("runVisible")->trigger();
+        QVERIFY(control.m_bRunning);
+        QCoreApplication::processEvents(); // the run-started notification
+        const int rounds = shell.runToEnd(control);
+        QVERIFY(!control.m_bRunning);
+        QVERIFY(rounds > 1);
+
+        QVERIFY(shell.logHas("visible.tlp| Validating simulation"));
+        QVERIFY(shell.logHas("visible.tlp| Preparing visible simulation..."));
+        QVERIFY(shell.logHas("visible.tlp| No. vehicles in input traffic file: 4"));
+        QVERIFY(shell.logHas("visible.tlp| Simulation running..."));
+        QVERIFY(shell.logHas("visible.tlp| Simulation completed - duration: "));
+        QVERIFY(shell.dialogs->shown("The simulation has finished."));
+        QVERIFY(shell.window->validationPane().lines().last().contains("Validation succesful!"));
+        // An idle window does not keep polling.
+        QVERIFY(!shell.window->isIdleTimerActive());
+        QVERIFY(shell.enabled("runVisible"));
+        QVERIFY(!shell.enabled("stop"));
+    }
+
+    void singleStepLeavesTheRunPaused() {
+        ShellFixture shell("tarlo-ui-step");
+        DocumentWindow* window = shell.window->openDocument(
+            QString::fromStdString(shell.writeProject("step.tlp")));
+        RunControl& control = window->document().runControl();
+
+        shell.command("singleStep")->trigger();
+        QVERIFY(control.m_bRunning);
+        QVERIFY(control.m_bPaused);
+        QCOMPARE(control.m_SimTime.load(), 0.25);
+        QVERIFY(shell.logHas("step.tlp| Single step"));
+        QCOMPARE(shell.command("pause")->text(), QString("&Resume\tF9"));
+
+        // Paused, the idle processing takes no step however far the clock moves.
+        shell.tick += 10000;
+        shell.window->idleProcessing();
+        QCOMPARE(control.m_SimTime.load(), 0.25);
+
+        shell.command("singleStep")->trigger();
+        QCOMPARE(control.m_SimTime.load(), 0.5);
+        shell.command("stop")->trigger();
+        QVERIFY(!control.m_bRunning);
+    }
+
+    void stopEndsAnInvisibleRunAtOnce() {
+        ShellFixture shell("tarlo-ui-stop");
+        DocumentWindow* window = shell.window->openDocument(
+            QString::fromStdString(shell.writeProject("stop.tlp", false, 4, true)));
+        RunControl& control = window->document().runControl();
+
+        shell.command("runInvisible")->trigger();
+        QVERIFY(control.m_bInvisibleRun);
+        QVERIFY(shell.window->isIdleTimerActive());
+        QTRY_VERIFY(control.m_SimTime.load() > 0.0);
+        // The window stays responsive: the idle processing shows the progress meanwhile.
+        shell.window->idleProcessing();
+        QVERIFY(shell.window->statusBar()->currentMessage().contains("of the traffic file read"));
+
+        shell.command("stop")->trigger();
+        QVERIFY(!control.m_bRunning);
+        QVERIFY(shell.logHas("stop.tlp| Simulation stopped"));
+        QVERIFY(shell.enabled("runInvisible"));
+        control.waitForInvisibleRun();
+        QCoreApplication::processEvents();
+        QVERIFY(!shell.logHas("Simulation completed"));
+        QVERIFY(!shell.window->isIdleTimerActive());
+    }
+
+    void executeOnOpenStartsAnInvisibleRun() {
+        ShellFixture shell("tarlo-ui-batch");
+        shell.window->openFromCommandLine(
+            QString::fromStdString(shell.writeProject("batch.tlp", true)));
+        QVERIFY(shell.logHas("batch.tlp| Preparing invisible simulation..."));
+        QTRY_VERIFY(shell.logHas("batch.tlp| Simulation completed - duration: "));
+        QVERIFY(shell.dialogs->shown("The simulation has finished."));
+        QVERIFY(shell.enabled("runInvisible"));
+    }
+
+    void withoutExecuteOnOpenTheProjectOnlyOpens() {
+        ShellFixture shell("tarlo-ui-nobatch");
+        shell.window->openFromCommandLine(
+            QString::fromStdString(shell.writeProject("quiet.tlp", false)));
+        QVERIFY(shell.window->activeDocumentWindow());
+        QVERIFY(shell.logHas("File loaded: "));
+        QVERIFY(!shell.logHas("Preparing invisible simulation"));
+        QVERIFY(!shell.window->activeDocumentWindow()->document().runControl().m_bRunning);
+    }
+
+    void withoutAProjectTheCommandLineMakesANewOne() {
+        ShellFixture shell("tarlo-ui-new");
+        shell.window->openFromCommandLine(QString());
+        QCOMPARE(shell.window->documentWindows().size(), 1);
+        QCOMPARE(shell.window->activeDocumentWindow()->document().getTitle(),
+                 std::string("Untitled.tlp"));
+    }
+};
+
+QTEST_MAIN(ShellRunTest)
+#include "ShellRunTest.moc"
