@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Road.h"
+#include "project/settings/CSettings.h"
 #include "ui/view/ViewProperties.h"
 
 #include <QAbstractScrollArea>
@@ -8,9 +10,9 @@
 
 namespace tarlo {
 
-class CSettings;
 class CTarloDoc;
 class Host;
+class RoadPainter;
 class Vehicle;
 
 // The road view, the client area of a project's child window: the road, its elements and
@@ -50,15 +52,23 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
-    void applyScale(double scale);
+    RoadPainter painter() const;
+    bool isPaused() const;
+    // The lane snapshot while the user-interface thread may read it.
+    const LaneSnapshot* visibleLanes() const;
+    const Vehicle* selectedVehicle() const;
+    void zoomTo(double scale);
     void updateScrollBars();
-    void selectVehicleAt(QPointF drawingPoint, QPoint viewPoint);
+    void selectVehicleAt(QPoint viewPoint);
 
     CTarloDoc& m_Doc;
-    const CSettings& m_Settings;
+    // The view keeps the settings it was created with.
+    const CSettings m_Settings;
     Host& m_Host;
     ViewProperties m_Properties;
-    const Vehicle* m_pSelected = nullptr;
+    // The vehicle picked while paused, by its lane and number.
+    int m_SelectedLane = -1;
+    unsigned m_SelectedVehicleNo = 0;
 };
 
 } // namespace tarlo

@@ -18,11 +18,14 @@ namespace tarlo {
 class PropertyGrid : public QWidget {
     Q_OBJECT
 public:
-    enum class Editor { Text, Number, Integer, Check, Choice, OpenFile, Folder, ReadOnly };
+    // A colour is R + 256·G + 65536·B, shown with a swatch and typed as "R, G, B".
+    enum class Editor { Text, Number, Integer, Check, Choice, OpenFile, Folder, Colour, ReadOnly };
 
     struct Row {
         QString label;
         Editor editor = Editor::Text;
+        // Shown as the row's tool tip.
+        QString description;
         std::function<QVariant()> get;
         // False when the value was refused.
         std::function<bool(const QVariant&)> set;
@@ -46,13 +49,22 @@ public:
     Group addGroup(const QString& label, Group parent = nullptr);
     void addRow(Row row, Group group = nullptr);
 
-    // Rows named by their path of group labels and their label, joined by "/".
+    // Rows named by their path of group labels and their label, joined by "/"; a path met
+    // again within a group gets "#2", "#3", ... appended.
     QStringList rowPaths() const;
+    // The value as the grid shows it ("True" or "False" for a check); empty for no such row.
     QString valueText(const QString& path) const;
-    // Applies an edit as the row's editor would; false when no such row or refused.
+    // Applies an edit as the row's editor would (a choice by index or by label, a number or
+    // text as typed); false when there is no such row or the edit was refused.
     bool setValue(const QString& path, const QVariant& value);
 
     QTreeWidget* tree() { return m_pTree; }
+
+    // The editing machinery of the rows: editors and their values, by tree item.
+    const Row* rowOf(const QTreeWidgetItem* item) const;
+    // Applies an editor's value; an edit that reshapes the page refills it once the editor
+    // has gone.
+    void applyFromEditor(const QTreeWidgetItem* item, const QVariant& value);
 
 signals:
     // After every accepted edit.
@@ -65,16 +77,20 @@ private:
         QString path;
     };
 
-    BoundRow* findRow(const QString& path);
     const BoundRow* findRow(const QString& path) const;
-    bool apply(BoundRow& bound, const QVariant& value);
-    void showValue(BoundRow& bound);
-    void editRow(QTreeWidgetItem* item);
+    const BoundRow* findRow(const QTreeWidgetItem* item) const;
+    // True when the row accepted the value; the shown values are read again either way.
+    bool apply(const BoundRow& bound, const QVariant& value);
+    void showValues();
+    void showValue(const BoundRow& bound);
+    void checkChanged(QTreeWidgetItem* item, int column);
     void refill();
 
     QTreeWidget* m_pTree;
     std::vector<BoundRow> m_vRows;
     std::function<void(PropertyGrid&)> m_Fill;
+    // Set while the grid writes values into the tree, whose change signals then mean nothing.
+    bool m_bShowing = false;
 };
 
 } // namespace tarlo
