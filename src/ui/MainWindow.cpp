@@ -62,13 +62,12 @@ MainWindow::MainWindow(CSettings& settings, std::string settingsPath,
     m_pMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_pMdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_pMdi);
-    m_Host.setMessagePresenter([this](const QString& text, MessageIcon icon,
-                                      MessageButtons buttons) {
-        return m_pDialogs->showMessage(this, text, icon, buttons);
-    });
-    connect(&m_Host, &QtHost::outputLine, this, [this](const QString& line) {
-        m_pStatus->appendLine(line);
-    });
+    m_Host.setMessagePresenter(
+        [this](const QString& text, MessageIcon icon, MessageButtons buttons) {
+            return m_pDialogs->showMessage(this, text, icon, buttons);
+        });
+    connect(&m_Host, &QtHost::outputLine, this,
+            [this](const QString& line) { m_pStatus->appendLine(line); });
     createPanes();
     createCommands();
     connect(m_pMdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
@@ -174,8 +173,7 @@ void MainWindow::createCommands() {
     const CStatDetector detectorLabels;
     for (std::size_t i = 0; i < detectorLabels.getTypeLabels().size(); ++i) {
         const int kind = DETECTOR_FLOW_DENSITY + static_cast<int>(i);
-        auto* action =
-            new QAction(QString::fromStdString(detectorLabels.getTypeLabels()[i]), this);
+        auto* action = new QAction(QString::fromStdString(detectorLabels.getTypeLabels()[i]), this);
         action->setObjectName(QString("addDetector%1").arg(kind));
         action->setStatusTip("Add new Metrics Detector");
         connect(action, &QAction::triggered, this, [this, kind] {
@@ -210,7 +208,8 @@ void MainWindow::createCommands() {
                &MainWindow::onRunInvisible);
     runCommand("singleStep", "Run a single step", "Progress the simulation by a single step",
                &MainWindow::onSingleStep);
-    QAction* pause = runCommand("pause", "&Pause\tF9", "Pause the simulation", &MainWindow::onPause);
+    QAction* pause =
+        runCommand("pause", "&Pause\tF9", "Pause the simulation", &MainWindow::onPause);
     pause->setShortcut(Qt::Key_F9);
     runCommand("stop", "Stop", "Stop the current simulation", &MainWindow::onStop);
     runCommand("speedUp", "Speed Up", "Speed up the simulation process", &MainWindow::onSpeedUp);
@@ -267,7 +266,8 @@ void MainWindow::createPanes() {
     m_pLoadEffects = new LoadEffectsPane;
     m_pLegend = new LegendWidget(m_Settings);
 
-    QDockWidget* tree = dock("Simulation Elements", "ElementsPane", m_pTree, Qt::LeftDockWidgetArea);
+    QDockWidget* tree =
+        dock("Simulation Elements", "ElementsPane", m_pTree, Qt::LeftDockWidgetArea);
     QDockWidget* properties =
         dock("Properties", "PropertiesPane", m_pProperties, Qt::LeftDockWidgetArea);
     QDockWidget* settings =
@@ -300,8 +300,7 @@ void MainWindow::createPanes() {
 DocumentWindow* MainWindow::createDocumentWindow() {
     auto* window = new DocumentWindow(m_Settings);
     QtHost& host = window->host();
-    host.setMessagePresenter([this](const QString& text, MessageIcon icon,
-                                    MessageButtons buttons) {
+    host.setMessagePresenter([this](const QString& text, MessageIcon icon, MessageButtons buttons) {
         return m_pDialogs->showMessage(this, text, icon, buttons);
     });
     if (m_TickSource)
@@ -321,9 +320,8 @@ DocumentWindow* MainWindow::createDocumentWindow() {
         if (shown())
             m_pLoadEffects->showValues(values);
     });
-    connect(&host, &QtHost::runNotified, this, [this, window](RunNotification notification) {
-        runNotified(window, notification);
-    });
+    connect(&host, &QtHost::runNotified, this,
+            [this, window](RunNotification notification) { runNotified(window, notification); });
     connect(window, &DocumentWindow::elementsChanged, this, [this, window, shown] {
         if (shown())
             m_pTree->rebuild();
@@ -353,8 +351,8 @@ DocumentWindow* MainWindow::newDocument() {
 DocumentWindow* MainWindow::openDocument(const QString& path) {
     const QString canonical = QFileInfo(path).absoluteFilePath();
     for (DocumentWindow* window : documentWindows()) {
-        if (QFileInfo(QString::fromStdString(window->document().getPathName())).absoluteFilePath() ==
-            canonical) {
+        if (QFileInfo(QString::fromStdString(window->document().getPathName()))
+                .absoluteFilePath() == canonical) {
             m_pMdi->setActiveSubWindow(window);
             return window;
         }
@@ -628,7 +626,8 @@ void MainWindow::updateRecentFiles() {
         const bool used = i < m_RecentFiles.size();
         action->setVisible(used);
         if (used) {
-            action->setText(QString("&%1 %2").arg(i + 1).arg(QFileInfo(m_RecentFiles[i]).fileName()));
+            action->setText(
+                QString("&%1 %2").arg(i + 1).arg(QFileInfo(m_RecentFiles[i]).fileName()));
             action->setData(m_RecentFiles[i]);
         }
     }
@@ -692,9 +691,9 @@ void MainWindow::onClose() {
 }
 
 void MainWindow::onAbout() {
-    QMessageBox::about(this, "About Tarlo",
-                       QString("Tarlo\nHighway traffic and bridge load effects\nVersion %1")
-                           .arg(versionText()));
+    QMessageBox::about(
+        this, "About Tarlo",
+        QString("Tarlo\nHighway traffic and bridge load effects\nVersion %1").arg(versionText()));
 }
 
 void MainWindow::runCommand(void (RunControl::*call)()) {

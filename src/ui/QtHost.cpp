@@ -56,7 +56,8 @@ MessageAnswer QtHost::showMessage(const std::string& text, MessageIcon icon,
     };
     if (QThread::currentThread() == thread())
         return present();
-    QMetaObject::invokeMethod(this, [present] { present(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [present] { present(); }, Qt::QueuedConnection);
     return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
 }
 

@@ -47,8 +47,8 @@ private slots:
         for (int row = 0; row < tree.model()->rowCount(); ++row)
             groups.append(tree.model()->item(row)->text());
         QCOMPARE(groups, QStringList({"Simulation", "Road Features", "Detectors", "Bridges",
-                                      "Influence Lines", "Discrete Distributions",
-                                      "Vehicle Types", "IDM Parameters"}));
+                                      "Influence Lines", "Discrete Distributions", "Vehicle Types",
+                                      "IDM Parameters"}));
         QCOMPARE(treeItem(tree, "Simulation", 0)->text(), QString("Configuration"));
         QCOMPARE(treeItem(tree, "Vehicle Types", 0)->text(), QString("Vehicle Type"));
         QCOMPARE(tree.model()->findItems("Road Features").front()->rowCount(), 1);
@@ -94,8 +94,8 @@ private slots:
         QCOMPARE(shell.window->propertyGrid().rowPaths(), QStringList());
 
         // Neither a group nor the configuration can go.
-        for (QStandardItem* item : {tree.model()->findItems("Bridges").front(),
-                                    treeItem(tree, "Simulation", 0)}) {
+        for (QStandardItem* item :
+             {tree.model()->findItems("Bridges").front(), treeItem(tree, "Simulation", 0)}) {
             shell.dialogs->messages.clear();
             select(tree, item);
             shell.command("delete")->trigger();
@@ -177,6 +177,11 @@ private slots:
         const QString path = QString::fromStdString(shell.writeProject("dropped.tlp"));
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(path)});
+        shell.window->show();
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(shell.window.get(), &enter);
+        QVERIFY(enter.isAccepted());
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(shell.window.get(), &drop);
         QVERIFY(shell.window->activeDocumentWindow());
@@ -201,9 +206,8 @@ private slots:
         for (QDockWidget* dock : window.findChildren<QDockWidget*>())
             captions.append(dock->windowTitle());
         captions.sort();
-        QCOMPARE(captions, QStringList({"Legend", "Load Effects", "Program Settings",
-                                        "Properties", "Simulation Elements", "Status",
-                                        "Validation", "Vehicle"}));
+        QCOMPARE(captions, QStringList({"Legend", "Load Effects", "Program Settings", "Properties",
+                                        "Simulation Elements", "Status", "Validation", "Vehicle"}));
     }
 
     void statusLogCopiesAndClears() {

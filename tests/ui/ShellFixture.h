@@ -12,7 +12,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QStandardPaths>
+#include <QSettings>
 #include <QStringList>
 
 #include <atomic>
@@ -75,28 +75,22 @@ inline std::vector<CastorRecord> fewVehicles(unsigned count) {
 }
 
 // A saved project beside its short traffic file, and the main window under test with its
-// clock driven by hand. The user's stored window state is kept out of the way.
+// clock driven by hand. The recent files and the window layout are stored in the
+// fixture's folder, away from the user's.
 class ShellFixture {
 public:
     explicit ShellFixture(const std::string& name) : dir(name) {
-        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                           QString::fromStdString(dir.file("user-settings")));
         auto scripted = std::make_unique<ScriptedDialogs>();
         dialogs = scripted.get();
         window = std::make_unique<MainWindow>(settings, std::string(), std::move(scripted));
         window->setTickSource([this] { return tick.load(); });
     }
 
-    // The project file: the traffic of `vehicles`, plus one vehicle years later that keeps
-    // a run going on an empty road when `endless`.
-    std::string writeProject(const std::string& file, bool executeOnOpen = false,
-                             unsigned vehicles = 4, bool endless = false) {
-        std::vector<CastorRecord> records = fewVehicles(vehicles);
-        if (endless) {
-            CastorRecord late;
-            late.year = 5;
-            records.push_back(late);
-        }
-        writeCastorFile(dir, "traffic.cas", records);
+    // The project file beside a traffic file of four vehicles.
+    std::string writeProject(const std::string& file, bool executeOnOpen = false) {
+        writeCastorFile(dir, "traffic.cas", fewVehicles(4));
         RecordingHost host;
         CTarloDoc doc(settings, host);
         doc.newProject();

@@ -1,10 +1,46 @@
 #include "ui/ShellFixture.h"
 
+#include <condition_variable>
+#include <mutex>
+
 #include <QStatusBar>
 #include <QTest>
+#include <QThread>
 
 using namespace tarlo;
 using namespace tarlo::test;
+
+namespace {
+
+// Holds a worker thread that reads the clock until the test lets it go on.
+class WorkerGate {
+public:
+    void holdWorker() {
+        if (QThread::currentThread() == QCoreApplication::instance()->thread())
+            return;
+        std::unique_lock lock(m_Mutex);
+        m_bHeld = true;
+        m_Changed.notify_all();
+        m_Changed.wait(lock, [this] { return m_bReleased; });
+    }
+    void waitUntilHeld() {
+        std::unique_lock lock(m_Mutex);
+        m_Changed.wait(lock, [this] { return m_bHeld; });
+    }
+    void release() {
+        std::lock_guard lock(m_Mutex);
+        m_bReleased = true;
+        m_Changed.notify_all();
+    }
+
+private:
+    std::mutex m_Mutex;
+    std::condition_variable m_Changed;
+    bool m_bHeld = false;
+    bool m_bReleased = false;
+};
+
+} // namespace
 
 // The run commands of the main window: their enabling across a run's states, visible runs
 // paced by the idle processing with a hand-driven clock, and invisible runs.
@@ -27,38 +63,57 @@ private slots:
     void commandsFollowTheRunState() {
         ShellFixture shell("tarlo-ui-enabling");
         expectCommands(shell,
-                       {{"new", true}, {"open", true}, {"runVisible", false},
-                        {"runInvisible", false}, {"stop", false}, {"addBridge", false},
+                       {{"new", true},
+                        {"open", true},
+                        {"runVisible", false},
+                        {"runInvisible", false},
+                        {"stop", false},
+                        {"addBridge", false},
                         {"zoomIn", false}},
                        "no document");
 
-        DocumentWindow* window = shell.window->openDocument(
-            QString::fromStdString(shell.writeProject("enabling.tlp", false, 4, true)));
+        DocumentWindow* window =
+            shell.window->openDocument(QString::fromStdString(shell.writeProject("enabling.tlp")));
         QVERIFY(window);
         const std::vector<Expected> idle{
-            {"runVisible", true},    {"runInvisible", true}, {"singleStep", true},
-            {"pause", false},        {"stop", false},        {"speedUp", false},
-            {"slowDown", false},     {"muteDetectors", true}, {"muteBridges", true},
-            {"addBridge", true},     {"addFeature400", true}, {"addDetector520", true},
-            {"delete", true},        {"rename", true},       {"save", true},
-            {"new", true},           {"open", true},         {"zoomIn", true}};
+            {"runVisible", true}, {"runInvisible", true},  {"singleStep", true},
+            {"pause", false},     {"stop", false},         {"speedUp", false},
+            {"slowDown", false},  {"muteDetectors", true}, {"muteBridges", true},
+            {"addBridge", true},  {"addFeature400", true}, {"addDetector520", true},
+            {"delete", true},     {"rename", true},        {"save", true},
+            {"new", true},        {"open", true},          {"zoomIn", true}};
         expectCommands(shell, idle, "idle");
 
         shell.command("runVisible")->trigger();
         expectCommands(shell,
-                       {{"runVisible", false}, {"runInvisible", false}, {"singleStep", false},
-                        {"pause", true}, {"stop", true}, {"speedUp", true}, {"slowDown", true},
-                        {"muteDetectors", false}, {"muteBridges", false}, {"addBridge", false},
-                        {"addFeature406", false}, {"addDetector529", false}, {"delete", false},
-                        {"rename", false}, {"save", false}, {"new", true}},
+                       {{"runVisible", false},
+                        {"runInvisible", false},
+                        {"singleStep", false},
+                        {"pause", true},
+                        {"stop", true},
+                        {"speedUp", true},
+                        {"slowDown", true},
+                        {"muteDetectors", false},
+                        {"muteBridges", false},
+                        {"addBridge", false},
+                        {"addFeature406", false},
+                        {"addDetector529", false},
+                        {"delete", false},
+                        {"rename", false},
+                        {"save", false},
+                        {"new", true}},
                        "visible");
         QCOMPARE(shell.command("pause")->text(), QString("&Pause\tF9"));
         QVERIFY(shell.window->isIdleTimerActive());
 
         shell.command("pause")->trigger();
         expectCommands(shell,
-                       {{"runVisible", true}, {"singleStep", true}, {"pause", true},
-                        {"stop", true}, {"runInvisible", false}, {"addBridge", false}},
+                       {{"runVisible", true},
+                        {"singleStep", true},
+                        {"pause", true},
+                        {"stop", true},
+                        {"runInvisible", false},
+                        {"addBridge", false}},
                        "paused");
         QCOMPARE(shell.command("pause")->text(), QString("&Resume\tF9"));
 
@@ -67,15 +122,29 @@ private slots:
         QCOMPARE(shell.command("pause")->text(), QString("&Pause\tF9"));
         QVERIFY(!shell.window->isIdleTimerActive());
 
+        WorkerGate gate;
+        shell.window->setTickSource([&] {
+            gate.holdWorker();
+            return shell.tick.load();
+        });
         shell.command("runInvisible")->trigger();
+        gate.waitUntilHeld();
         expectCommands(shell,
-                       {{"runVisible", false}, {"runInvisible", false}, {"singleStep", false},
-                        {"pause", false}, {"stop", true}, {"speedUp", false},
-                        {"muteDetectors", false}, {"addBridge", false}, {"new", false},
+                       {{"runVisible", false},
+                        {"runInvisible", false},
+                        {"singleStep", false},
+                        {"pause", false},
+                        {"stop", true},
+                        {"speedUp", false},
+                        {"muteDetectors", false},
+                        {"addBridge", false},
+                        {"new", false},
                         {"open", false}},
                        "invisible");
         shell.command("stop")->trigger();
         expectCommands(shell, idle, "stopped invisible");
+        gate.release();
+        window->document().runControl().waitForInvisibleRun();
     }
 
     void muteCommandsShowTheirCheckMarks() {
@@ -92,8 +161,8 @@ private slots:
 
     void visibleRunIsSteppedByTheIdleProcessingUntilItEnds() {
         ShellFixture shell("tarlo-ui-visible");
-        DocumentWindow* window = shell.window->openDocument(
-            QString::fromStdString(shell.writeProject("visible.tlp")));
+        DocumentWindow* window =
+            shell.window->openDocument(QString::fromStdString(shell.writeProject("visible.tlp")));
         QVERIFY(window);
         RunControl& control = window->document().runControl();
 
@@ -119,38 +188,45 @@ private slots:
 
     void singleStepLeavesTheRunPaused() {
         ShellFixture shell("tarlo-ui-step");
-        DocumentWindow* window = shell.window->openDocument(
-            QString::fromStdString(shell.writeProject("step.tlp")));
+        DocumentWindow* window =
+            shell.window->openDocument(QString::fromStdString(shell.writeProject("step.tlp")));
         RunControl& control = window->document().runControl();
 
         shell.command("singleStep")->trigger();
         QVERIFY(control.m_bRunning);
         QVERIFY(control.m_bPaused);
-        QCOMPARE(control.m_SimTime.load(), 0.25);
+        const double first = control.m_SimTime.load();
         QVERIFY(shell.logHas("step.tlp| Single step"));
         QCOMPARE(shell.command("pause")->text(), QString("&Resume\tF9"));
 
         // Paused, the idle processing takes no step however far the clock moves.
         shell.tick += 10000;
         shell.window->idleProcessing();
-        QCOMPARE(control.m_SimTime.load(), 0.25);
+        QCOMPARE(control.m_SimTime.load(), first);
 
         shell.command("singleStep")->trigger();
-        QCOMPARE(control.m_SimTime.load(), 0.5);
+        QCOMPARE(control.m_SimTime.load(), first + 0.25);
         shell.command("stop")->trigger();
         QVERIFY(!control.m_bRunning);
     }
 
     void stopEndsAnInvisibleRunAtOnce() {
         ShellFixture shell("tarlo-ui-stop");
-        DocumentWindow* window = shell.window->openDocument(
-            QString::fromStdString(shell.writeProject("stop.tlp", false, 4, true)));
+        DocumentWindow* window =
+            shell.window->openDocument(QString::fromStdString(shell.writeProject("stop.tlp")));
         RunControl& control = window->document().runControl();
+        // The worker's set-up reads the clock: held there, the run is surely still going
+        // when Stop comes.
+        WorkerGate gate;
+        shell.window->setTickSource([&] {
+            gate.holdWorker();
+            return shell.tick.load();
+        });
 
         shell.command("runInvisible")->trigger();
         QVERIFY(control.m_bInvisibleRun);
         QVERIFY(shell.window->isIdleTimerActive());
-        QTRY_VERIFY(control.m_SimTime.load() > 0.0);
+        gate.waitUntilHeld();
         // The window stays responsive: the idle processing shows the progress meanwhile.
         shell.window->idleProcessing();
         QVERIFY(shell.window->statusBar()->currentMessage().contains("of the traffic file read"));
@@ -159,10 +235,12 @@ private slots:
         QVERIFY(!control.m_bRunning);
         QVERIFY(shell.logHas("stop.tlp| Simulation stopped"));
         QVERIFY(shell.enabled("runInvisible"));
+        QVERIFY(!shell.window->isIdleTimerActive());
+        gate.release();
         control.waitForInvisibleRun();
         QCoreApplication::processEvents();
         QVERIFY(!shell.logHas("Simulation completed"));
-        QVERIFY(!shell.window->isIdleTimerActive());
+        QVERIFY(!control.m_bRunning);
     }
 
     void executeOnOpenStartsAnInvisibleRun() {

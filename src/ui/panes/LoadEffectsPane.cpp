@@ -29,8 +29,7 @@ LoadEffectsPane::LoadEffectsPane(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addLayout(lists);
     layout->addWidget(m_pValues, 1);
-    connect(m_pBridges, &QListWidget::currentRowChanged, this,
-            &LoadEffectsPane::showLoadEffects);
+    connect(m_pBridges, &QListWidget::currentRowChanged, this, &LoadEffectsPane::showLoadEffects);
     reset();
 }
 
