@@ -533,7 +533,10 @@ void MainWindow::updateCommands() {
     enable("runInvisible", control && control->canRunInvisible());
     enable("singleStep", control && control->canSingleStep());
     enable("pause", control && control->canPause());
-    command("pause")->setText(control ? control->pauseMenuText() : "&Pause\tF9");
+    QAction* pause = command("pause");
+    pause->setText(control ? control->pauseMenuText() : "&Pause\tF9");
+    // The tool bar shows the command without its key.
+    pause->setIconText(control && control->m_bPaused ? "Resume" : "Pause");
     enable("stop", control && control->canStop());
     enable("speedUp", control && control->canChangeSpeed());
     enable("slowDown", control && control->canChangeSpeed());

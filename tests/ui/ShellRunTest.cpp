@@ -1,8 +1,13 @@
 #include "ui/ShellFixture.h"
+#include "ui/panes/LoadEffectsPane.h"
+#include "ui/view/CTarloView.h"
 
 #include <condition_variable>
+#include <filesystem>
 #include <mutex>
 
+#include <QListWidget>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTest>
 #include <QThread>
@@ -261,6 +266,42 @@ private slots:
         QVERIFY(shell.logHas("File loaded: "));
         QVERIFY(!shell.logHas("Preparing invisible simulation"));
         QVERIFY(!shell.window->activeDocumentWindow()->document().runControl().m_bRunning);
+    }
+
+    // The example project a few minutes into a visible run, written beside the test
+    // program for a person to look at: the whole window and the road view alone.
+    void exampleProjectDuringAVisibleRun() {
+        ShellFixture shell("tarlo-ui-example");
+        for (const char* file : {"demo.tlp", "demo.cas", "mid-span-shear.csv"})
+            std::filesystem::copy_file(std::string(TARLO_EXAMPLES) + "/demo/" + file,
+                                       shell.dir.file(file));
+        DocumentWindow* window =
+            shell.window->openDocument(QString::fromStdString(shell.dir.file("demo.tlp")));
+        QVERIFY(window);
+        RunControl& control = window->document().runControl();
+        shell.window->resize(1500, 900);
+        shell.window->show();
+
+        shell.command("runVisible")->trigger();
+        QCoreApplication::processEvents();
+        for (int step = 0; step < 1200 && control.m_bRunning; ++step) {
+            shell.tick += 250;
+            shell.window->idleProcessing();
+        }
+        QVERIFY(control.m_bRunning);
+        QVERIFY(!control.m_LaneSnapshot.empty());
+        QVERIFY(shell.window->loadEffectsPane().bridgeList()->count() > 0);
+        QVERIFY(!shell.window->loadEffectsPane().valuesText()->toPlainText().startsWith(
+            "Load effect values appear here"));
+        shell.command("pause")->trigger();
+        QCoreApplication::processEvents();
+
+        const QString folder = QCoreApplication::applicationDirPath();
+        QVERIFY(shell.window->grab().save(folder + "/shell-visible-run.png"));
+        // The road and its clock; the empty ground below is left out.
+        CTarloView& view = window->view();
+        QVERIFY(view.grab(QRect(0, 0, view.width(), 260)).save(folder + "/shell-road-view.png"));
+        shell.command("stop")->trigger();
     }
 
     void withoutAProjectTheCommandLineMakesANewOne() {
