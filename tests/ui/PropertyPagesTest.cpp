@@ -5,10 +5,13 @@
 #include "project/CTarloDoc.h"
 #include "project/settings/CSettings.h"
 #include "support/RecordingHost.h"
+#include "ui/UiFixture.h"
 #include "ui/view/CTarloView.h"
 #include "ui/widgets/PropertyGrid.h"
 #include "vehicles/CDiscreteDist.h"
 
+#include <QComboBox>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTreeWidget>
 #include <QtTest>
@@ -40,8 +43,16 @@ private slots:
     void viewPageAppliesTheDisplayRules();
     void settingsPageKeepsRefusedValues();
     void settingsPageHasOneCategoryPerGroup();
+    void editorsInTheTreeWriteBack();
+    void choiceEditorReshapesThePageOnceItHasClosed();
 
 private:
+    QTreeWidgetItem* item(const QString& label) const {
+        const QList<QTreeWidgetItem*> items =
+            m_pGrid->tree()->findItems(label, Qt::MatchExactly | Qt::MatchRecursive, 0);
+        return items.isEmpty() ? nullptr : items.first();
+    }
+
     std::unique_ptr<CSettings> m_pSettings;
     std::unique_ptr<RecordingHost> m_pHost;
     std::unique_ptr<CTarloDoc> m_pDoc;
@@ -376,6 +387,49 @@ void PropertyPagesTest::settingsPageHasOneCategoryPerGroup() {
     for (int i = 0; i < m_pGrid->tree()->topLevelItemCount(); ++i)
         categories << m_pGrid->tree()->topLevelItem(i)->text(0);
     QCOMPARE(categories.removeDuplicates(), 0);
+}
+
+void PropertyPagesTest::editorsInTheTreeWriteBack() {
+    CBridge& bridge = m_pDoc->addBridge();
+    showElementPage(*m_pGrid, *m_pDoc, bridge, *m_pHost);
+    m_pGrid->resize(420, 640);
+    m_pGrid->show();
+    QSignalSpy edited(m_pGrid.get(), &PropertyGrid::edited);
+
+    QTreeWidgetItem* start = item("Start (m)");
+    QVERIFY(start);
+    m_pGrid->tree()->editItem(start, 1);
+    auto* line = m_pGrid->tree()->findChild<QLineEdit*>();
+    QVERIFY(line);
+    QCOMPARE(line->text(), QString("500"));
+    line->setText("700");
+    QTest::keyClick(line, Qt::Key_Return);
+    // The delegate commits once the key press has been handled.
+    QTRY_COMPARE(bridge.GetStart(), 700.0);
+    QCOMPARE(start->text(1), QString("700"));
+
+    QTreeWidgetItem* basic = item("Basic");
+    QVERIFY(basic);
+    basic->setCheckState(1, Qt::Checked);
+    QVERIFY(bridge.EventManager().getStatsBasic());
+    QVERIFY(bridge.EventManager().getStats());
+    QCOMPARE(basic->text(1), QString("True"));
+    QCOMPARE(edited.count(), 2);
+    saveForLooking(m_pGrid->grab().toImage(), "property-grid-bridge");
+}
+
+void PropertyPagesTest::choiceEditorReshapesThePageOnceItHasClosed() {
+    CRoadFeature& feature = m_pDoc->m_vRoadFeatures[0];
+    showElementPage(*m_pGrid, *m_pDoc, feature, *m_pHost);
+    m_pGrid->show();
+    m_pGrid->tree()->editItem(item("Feature Type"), 1);
+    auto* box = m_pGrid->tree()->findChild<QComboBox*>();
+    QVERIFY(box);
+    box->setCurrentText("Gradient");
+    emit box->activated(box->currentIndex());
+    QCOMPARE(feature.getType(), int(CRoadFeature::Gradient));
+    QTRY_VERIFY(m_pGrid->rowPaths().contains("Gradient (%)"));
+    QVERIFY(!m_pGrid->rowPaths().contains("Speed Limit (km/h)"));
 }
 
 } // namespace tarlo::test
