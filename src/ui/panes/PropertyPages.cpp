@@ -319,8 +319,10 @@ void showLoadEffectPage(PropertyGrid& grid, CTarloDoc& doc, CLoadEffect& effect)
         Row function = choice(
             "Function", forms,
             [&effect] {
-                const auto& line = static_cast<const CInfLineFunction&>(*effect.GetInfLine());
-                const std::string_view name = line.GetFormName();
+                // Read again after the type row switched the line, before the page is filled
+                // anew.
+                const auto* line = dynamic_cast<const CInfLineFunction*>(effect.GetInfLine().get());
+                const std::string_view name = line ? line->GetFormName() : std::string_view();
                 return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
             },
             always(doc, [pick, forms](const QVariant& v) { pick(forms[v.toInt()]); }));
