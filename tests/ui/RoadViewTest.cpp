@@ -291,7 +291,8 @@ void RoadViewTest::legendIsDrawnWithShowLegend() {
     saveForLooking(with, "road-with-legend");
     QVERIFY(with.height() > without.height());
     // The legend's first vehicle type box sits somewhere below the road drawing.
-    const QImage legend = with.copy(0, without.height(), with.width(), with.height() - without.height());
+    const QImage legend =
+        with.copy(0, without.height(), with.width(), with.height() - without.height());
     bool found = false;
     for (int y = 0; y < legend.height() && !found; ++y)
         for (int x = 0; x < legend.width() && !found; ++x)

@@ -92,8 +92,11 @@ QString displayText(const PropertyGrid::Row& row, const QVariant& value) {
     case PropertyGrid::Editor::Check:
         return value.toBool() ? "True" : "False";
     case PropertyGrid::Editor::Choice: {
+        // A getter may give a text of its own where no choice applies yet.
+        if (value.typeId() == QMetaType::QString)
+            return value.toString();
         const int index = value.toInt();
-        return index >= 0 && index < row.choices.size() ? row.choices[index] : value.toString();
+        return index >= 0 && index < row.choices.size() ? row.choices[index] : QString();
     }
     case PropertyGrid::Editor::Colour:
         return colourText(value.toUInt());

@@ -29,7 +29,8 @@ public:
         std::function<QVariant()> get;
         // False when the value was refused.
         std::function<bool(const QVariant&)> set;
-        // The labels of a choice; its value is the index.
+        // The labels of a choice; its value is the index (the getter may give a text instead,
+        // shown as it is).
         QStringList choices;
         // The open-file dialog's filter.
         QString fileFilter;
