@@ -544,14 +544,22 @@ void MainWindow::updateCommands() {
     enable("muteBridges", control && control->canToggleMute());
     command("muteDetectors")->setChecked(control && control->isMuteDetectorsChecked());
     command("muteBridges")->setChecked(control && control->isMuteBridgesChecked());
-    for (const QString& name : {"rename", "delete", "addBridge", "addInfluenceLine",
-                                "addDiscreteDistribution", "addLoadEffect"})
+    for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
+                             "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
             action->objectName().startsWith("addDetector"))
             action->setEnabled(editable);
     }
+    // A run reads the project and the settings: they are not edited meanwhile.
+    m_pTree->setEditable(editable);
+    m_pProperties->setEnabled(editable);
+    const bool anyRunning = std::any_of(windows.begin(), windows.end(), [](DocumentWindow* open) {
+        return open->document().runControl().m_bRunning.load();
+    });
+    m_pSettingsPane->setEnabled(!anyRunning);
+    command("restoreDefaults")->setEnabled(!anyRunning);
     enable("expandAll", window);
     enable("zoomIn", window);
     enable("zoomOut", window);

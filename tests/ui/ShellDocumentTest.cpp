@@ -1,6 +1,7 @@
 #include "ui/ShellFixture.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
+#include "ui/view/CTarloView.h"
 #include "ui/widgets/PropertyGrid.h"
 
 #include <QClipboard>
@@ -208,6 +209,17 @@ private slots:
         captions.sort();
         QCOMPARE(captions, QStringList({"Legend", "Load Effects", "Program Settings", "Properties",
                                         "Simulation Elements", "Status", "Validation", "Vehicle"}));
+    }
+
+    void vehiclePaneShowsTheSelectedVehicleUntilTheDocumentChanges() {
+        ShellFixture shell("tarlo-ui-vehicle");
+        DocumentWindow* first = shell.window->newDocument();
+        emit first->view().vehicleSelected("Selected Vehicle Data:\r\nClass:        \t2\r\n");
+        QCOMPARE(shell.window->vehiclePane().lines(),
+                 QStringList({"Selected Vehicle Data:", "Class:        \t2"}));
+        shell.window->newDocument();
+        QCOMPARE(shell.window->vehiclePane().lines(),
+                 QStringList({"Information on user-selected vehicles appears here..."}));
     }
 
     void statusLogCopiesAndClears() {

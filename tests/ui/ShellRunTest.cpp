@@ -1,6 +1,9 @@
 #include "ui/ShellFixture.h"
+#include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
+#include "ui/panes/SettingsPane.h"
 #include "ui/view/CTarloView.h"
+#include "ui/widgets/PropertyGrid.h"
 
 #include <condition_variable>
 #include <filesystem>
@@ -8,9 +11,11 @@
 
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTest>
 #include <QThread>
+#include <QTreeView>
 
 using namespace tarlo;
 using namespace tarlo::test;
@@ -110,6 +115,8 @@ private slots:
                        "visible");
         QCOMPARE(shell.command("pause")->text(), QString("&Pause\tF9"));
         QVERIFY(shell.window->isIdleTimerActive());
+        QVERIFY(!shell.window->propertyGrid().isEnabled());
+        QVERIFY(!shell.window->settingsPane().isEnabled());
 
         shell.command("pause")->trigger();
         expectCommands(shell,
@@ -124,6 +131,8 @@ private slots:
 
         shell.command("stop")->trigger();
         expectCommands(shell, idle, "stopped");
+        QVERIFY(shell.window->propertyGrid().isEnabled());
+        QVERIFY(shell.window->settingsPane().isEnabled());
         QCOMPARE(shell.command("pause")->text(), QString("&Pause\tF9"));
         QVERIFY(!shell.window->isIdleTimerActive());
 
@@ -295,6 +304,10 @@ private slots:
             "Load effect values appear here"));
         shell.command("pause")->trigger();
         QCoreApplication::processEvents();
+        ElementTreePane& tree = shell.window->elementTree();
+        QStandardItem* bridges = tree.model()->findItems("Bridges").front();
+        tree.tree()->setCurrentIndex(bridges->child(0)->index());
+        QVERIFY(shell.window->propertyGrid().rowPaths().contains("ID"));
 
         const QString folder = QCoreApplication::applicationDirPath();
         QVERIFY(shell.window->grab().save(folder + "/shell-visible-run.png"));

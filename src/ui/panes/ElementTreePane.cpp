@@ -126,6 +126,11 @@ void ElementTreePane::renameSelected() {
         m_pTree->edit(m_pTree->currentIndex());
 }
 
+void ElementTreePane::setEditable(bool editable) {
+    m_pTree->setEditTriggers(editable ? QAbstractItemView::EditKeyPressed
+                                      : QAbstractItemView::NoEditTriggers);
+}
+
 void ElementTreePane::renamed(QStandardItem* item) {
     CElement* element = elementOf(item);
     if (m_bBuilding || !element || !m_pDoc)

@@ -31,6 +31,8 @@ public:
     bool selectElement(const CElement* element);
     // Starts editing the selected element's label.
     void renameSelected();
+    // Whether labels may be edited in place.
+    void setEditable(bool editable);
 
     QTreeView* tree() { return m_pTree; }
     QStandardItemModel* model() { return m_pModel; }
