@@ -11,6 +11,7 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <filesystem>
 #include <memory>
 
 namespace tarlo::test {
@@ -36,6 +37,7 @@ private slots:
     void saveImageWritesBmpOrPngByExtension();
     void saveImageReportsAFailure();
     void legendIsDrawnWithShowLegend();
+    void exampleProjectDuringAVisibleRun();
 
 private:
     Vehicle& addVehicle(int laneIndex, bool positive, double position, std::size_t typeIndex);
@@ -140,17 +142,21 @@ void RoadViewTest::vehicleLengthAndWidthFollowTheScales() {
 
 void RoadViewTest::velocitiesAreWrittenOnlyWhenShown() {
     const Vehicle& car = addVehicle(0, true, 1500.0, 0);
-    const QRect box = painter().vehicleRect(car, 0).toRect();
+    // The speed may be wider than the box: look along the lane on both sides of it.
+    const QRect around = painter().vehicleRect(car, 0).toRect().adjusted(-20, 0, 20, 0);
+    const QColor surface = settingsColour(m_pSettings->View.Colours.CLR_ROAD_SURFACE);
     const auto otherPixels = [&](const QImage& image) {
         int count = 0;
-        for (int y = box.top(); y <= box.bottom(); ++y)
-            for (int x = box.left(); x <= box.right(); ++x)
-                count += image.pixelColor(x, y) != typeColour(0);
+        for (int y = around.top(); y <= around.bottom(); ++y)
+            for (int x = around.left(); x <= around.right(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                count += pixel != typeColour(0) && pixel != surface;
+            }
         return count;
     };
     QImage withText;
     m_pView->render(withText);
-    saveForLooking(withText.copy(box.adjusted(-40, -40, 40, 40)), "vehicle-with-speed");
+    saveForLooking(withText.copy(around.adjusted(-20, -40, 20, 40)), "vehicle-with-speed");
     m_pView->properties().m_bShowVelocities = false;
     QImage withoutText;
     m_pView->render(withoutText);
@@ -298,6 +304,47 @@ void RoadViewTest::legendIsDrawnWithShowLegend() {
         for (int x = 0; x < legend.width() && !found; ++x)
             found = legend.pixelColor(x, y) == typeColour(5);
     QVERIFY(found);
+}
+
+void RoadViewTest::exampleProjectDuringAVisibleRun() {
+    // A copy of the example, so the run writes nothing beside the original.
+    TempDir dir("tarlo-view-example");
+    for (const char* name : {"demo.tlp", "demo.cas", "mid-span-shear.csv"})
+        std::filesystem::copy_file(std::string(TARLO_EXAMPLES) + "/demo/" + name, dir.file(name));
+    QVERIFY(m_pDoc->open(dir.file("demo.tlp")));
+    m_pDoc->m_bAutoDir = false;
+    m_pDoc->m_MetricsDir = dir.file("");
+    m_pDoc->m_Seed = 1;
+    for (int step = 0; step < 240; ++step)
+        m_pDoc->runControl().singleStep();
+    QVERIFY(m_pDoc->runControl().m_bRunning);
+    int vehicles = 0;
+    for (const auto& lane : m_pDoc->runControl().m_LaneSnapshot)
+        vehicles += static_cast<int>(lane.size());
+    QVERIFY(vehicles > 0);
+
+    m_pView = std::make_unique<CTarloView>(*m_pDoc, *m_pSettings, *m_pHost);
+    m_pView->resize(1000, 360);
+    m_pView->show();
+    m_pView->refresh();
+    saveForLooking(m_pView->grab().toImage(), "example-window-during-run");
+    QImage image;
+    m_pView->render(image);
+    saveForLooking(image, "example-during-run");
+    // Every vehicle's box shows in the whole drawing in its type's colour.
+    const RoadPainter road = painter();
+    m_pView->properties().m_bShowVelocities = false;
+    m_pView->render(image);
+    const LaneSnapshot& lanes = m_pDoc->runControl().m_LaneSnapshot;
+    for (std::size_t lane = 0; lane < lanes.size(); ++lane)
+        for (const Vehicle* vehicle : lanes[lane]) {
+            const QRectF box = road.vehicleRect(*vehicle, static_cast<int>(lane));
+            const std::uint32_t colour = vehicle->type
+                                             ? vehicle->type->getColor()
+                                             : m_pSettings->View.Colours.CLR_FEAT_OBSTACLE;
+            QCOMPARE(pixelAt(image, box.center()), settingsColour(colour));
+        }
+    m_pDoc->runControl().stopSimulation();
 }
 
 } // namespace tarlo::test

@@ -11,6 +11,7 @@
 
 #include <QFontMetricsF>
 #include <QPainter>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -285,23 +286,25 @@ void RoadPainter::paintVehicles(QPainter& painter, const LaneSnapshot& lanes,
                 fill = settingsColour(c.CLR_VEH_HIGHLIGHT);
             const QRectF box = vehicleRect(*vehicle, laneIndex);
             painter.fillRect(box, fill);
-            if (m_Properties.m_bShowVelocities && !vehicle->isObstacle()) {
-                painter.setPen(textColourOn(fill));
-                painter.drawText(box, Qt::AlignCenter | Qt::TextDontClip,
-                                 QString::asprintf("%3.1f", vehicle->speed));
-            }
+            if (m_Properties.m_bShowVelocities && !vehicle->isObstacle())
+                paintSpeed(painter, box, QString::asprintf("%3.1f", vehicle->speed));
         }
     }
 }
 
-QColor RoadPainter::textColourOn(QColor fill) const {
-    // The ruler's text colour, or the background's where that would vanish in the fill.
-    const QColor text = settingsColour(m_Settings.View.Colours.CLR_RULER_TEXT);
-    const QColor background = settingsColour(m_Settings.View.Colours.CLR_BACKGRND);
-    const auto contrast = [&](QColor colour) {
-        return std::abs(colour.lightness() - fill.lightness());
-    };
-    return contrast(text) >= contrast(background) ? text : background;
+void RoadPainter::paintSpeed(QPainter& painter, QRectF box, const QString& speed) const {
+    // The speed is often wider than its vehicle: a rim of road surface keeps it readable on
+    // the vehicle and beside it alike.
+    const QFontMetricsF metrics(m_Font);
+    const QPointF baseline(box.center().x() - metrics.horizontalAdvance(speed) / 2.0,
+                           box.center().y() + (metrics.ascent() - metrics.descent()) / 2.0);
+    QPainterPath text;
+    text.addText(baseline, m_Font, speed);
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.strokePath(text, QPen(settingsColour(m_Settings.View.Colours.CLR_ROAD_SURFACE), 3.0));
+    painter.fillPath(text, settingsColour(m_Settings.View.Colours.CLR_RULER_TEXT));
+    painter.restore();
 }
 
 void RoadPainter::paintLaneLabels(QPainter& painter) const {

@@ -64,7 +64,7 @@ private:
     void paintDetectors(QPainter& painter) const;
     void paintVehicles(QPainter& painter, const LaneSnapshot& lanes,
                        const Vehicle* highlighted) const;
-    QColor textColourOn(QColor fill) const;
+    void paintSpeed(QPainter& painter, QRectF box, const QString& speed) const;
     void paintLaneLabels(QPainter& painter) const;
     void paintRuler(QPainter& painter) const;
 
