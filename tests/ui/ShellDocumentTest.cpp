@@ -1,14 +1,18 @@
 #include "ui/ShellFixture.h"
+
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/view/CTarloView.h"
 #include "ui/widgets/PropertyGrid.h"
+#include <filesystem>
 
 #include <QClipboard>
 #include <QDockWidget>
 #include <QGuiApplication>
+#include <QImage>
 #include <QListWidget>
 #include <QMimeData>
+#include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTest>
 #include <QTreeView>
@@ -220,6 +224,54 @@ private slots:
         shell.window->newDocument();
         QCOMPARE(shell.window->vehiclePane().lines(),
                  QStringList({"Information on user-selected vehicles appears here..."}));
+    }
+
+    void viewCommandsActOnTheActiveRoadView() {
+        ShellFixture shell("tarlo-ui-viewcommands");
+        DocumentWindow* window = shell.window->newDocument();
+        const double scale = window->view().properties().m_Scale;
+        shell.command("zoomIn")->trigger();
+        QCOMPARE(window->view().properties().m_Scale, scale + shell.settings.View.ZOOM_STEP);
+        shell.command("zoomOut")->trigger();
+        QCOMPARE(window->view().properties().m_Scale, scale);
+
+        shell.dialogs->imageName = QString::fromStdString(shell.dir.file("road.png"));
+        shell.command("saveImage")->trigger();
+        QVERIFY(shell.dialogs->shown("Image saved."));
+        QVERIFY(QImage(shell.dialogs->imageName).width() > 0);
+        // Cancelled: nothing is written and nothing said.
+        shell.dialogs->messages.clear();
+        shell.dialogs->imageName.clear();
+        shell.command("saveImage")->trigger();
+        QVERIFY(shell.dialogs->messages.empty());
+    }
+
+    void recentFilesReopenProjects() {
+        ShellFixture shell("tarlo-ui-recent");
+        const QString path = QString::fromStdString(shell.writeProject("recent.tlp"));
+        QVERIFY(shell.window->openDocument(path)->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QAction* recent = shell.command("recentFile1");
+        QVERIFY(recent->isVisible());
+        QCOMPARE(recent->text(), QString("&1 recent.tlp"));
+        QVERIFY(!shell.command("recentFile2")->isVisible());
+        recent->trigger();
+        QCOMPARE(shell.window->activeDocumentWindow()->document().getTitle(),
+                 std::string("recent.tlp"));
+
+        // A file gone since is dropped from the list when it fails to open.
+        QVERIFY(shell.window->activeDocumentWindow()->close());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        std::filesystem::remove(path.toStdString());
+        recent->trigger();
+        QVERIFY(shell.window->recentFiles().isEmpty());
+        QVERIFY(!recent->isVisible());
+    }
+
+    void aboutShowsAFourPartVersion() {
+        QVERIFY(QRegularExpression("^\\d+\\.\\d+\\.\\d+\\.\\d+$")
+                    .match(MainWindow::versionText())
+                    .hasMatch());
     }
 
     void statusLogCopiesAndClears() {
