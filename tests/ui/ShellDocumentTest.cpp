@@ -268,6 +268,26 @@ private slots:
         QVERIFY(!recent->isVisible());
     }
 
+    void shutDownClosesEveryDocumentThenSavesTheSettings() {
+        ShellFixture shell("tarlo-ui-shutdown");
+        const std::string settingsPath = shell.dir.file("config/Tarlo.xml");
+        auto scripted = std::make_unique<ScriptedDialogs>();
+        ScriptedDialogs& dialogs = *scripted;
+        MainWindow window(shell.settings, settingsPath, std::move(scripted));
+        window.newDocument();
+        window.command("addBridge")->trigger();
+
+        dialogs.saveAnswer = ShellDialogs::SaveAnswer::Cancel;
+        QVERIFY(!window.close());
+        QCOMPARE(window.documentWindows().size(), 1);
+        QVERIFY(!std::filesystem::exists(settingsPath));
+
+        dialogs.saveAnswer = ShellDialogs::SaveAnswer::Discard;
+        QVERIFY(window.close());
+        QCOMPARE(window.documentWindows().size(), 0);
+        QVERIFY(std::filesystem::exists(settingsPath));
+    }
+
     void aboutShowsAFourPartVersion() {
         QVERIFY(QRegularExpression("^\\d+\\.\\d+\\.\\d+\\.\\d+$")
                     .match(MainWindow::versionText())
