@@ -4,13 +4,16 @@
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
 DEMO_DIR ?= out
+# Where `make install` puts the programs; DESTDIR stages the tree for a package.
+PREFIX ?= /usr/local
 # Rebuilds of a fresh checkout come from the compiler cache when one is installed.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 DEB_PACKAGES := build-essential cmake ninja-build libboost-serialization-dev libboost-dev \
-                qt6-base-dev qt6-charts-dev libgtest-dev libbenchmark-dev
+                qt6-base-dev qt6-charts-dev libgtest-dev libbenchmark-dev \
+                libqt6gui6
 
-.PHONY: all deps configure build test test-plain test-asan demo bench clean
+.PHONY: all deps configure build test test-plain test-asan demo bench install clean
 
 all: build
 
@@ -50,6 +53,12 @@ demo: build
 
 bench: build
 	$(BUILD_DIR)/bench/tarlo_bench
+
+# The programs, the desktop entry and the project file type; the file managers learn the
+# type once the MIME database is brought up to date.
+install: build
+	cmake --install $(BUILD_DIR) --prefix $(PREFIX)
+	-[ -n "$(DESTDIR)" ] || update-mime-database $(PREFIX)/share/mime 2>/dev/null
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(DEMO_DIR)

@@ -1,0 +1,19 @@
+#pragma once
+
+namespace tarlo {
+
+class CElement;
+class CSettings;
+class CTarloDoc;
+class CTarloView;
+class Host;
+class PropertyGrid;
+
+// Fill the grid with the page of what is selected. Every edit goes through the edited
+// object's own rule; the grid emits edited() after each accepted one.
+void showElementPage(PropertyGrid& grid, CTarloDoc& doc, CElement& element, Host& host);
+void showConfigurationPage(PropertyGrid& grid, CTarloDoc& doc, Host& host);
+void showViewPage(PropertyGrid& grid, CTarloView& view, Host& host);
+void showSettingsPage(PropertyGrid& grid, CSettings& settings, Host& host);
+
+} // namespace tarlo
