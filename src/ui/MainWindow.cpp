@@ -5,6 +5,7 @@
 #include "project/CTarloDoc.h"
 #include "project/settings/CSettings.h"
 #include "ui/DocumentWindow.h"
+#include "ui/dialogs/ConfigurationDialog.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
@@ -194,6 +195,9 @@ void MainWindow::createCommands() {
                &MainWindow::onAddLoadEffect);
 
     QMenu* simulation = menuBar()->addMenu("&Simulation");
+    addCommand(simulation, "configureSimulation", "Configure Simulation",
+               "Configure the simulation parameters", &MainWindow::onConfigureSimulation);
+    simulation->addSeparator();
     QToolBar* runTools = addToolBar("Simulation");
     runTools->setObjectName("SimulationToolBar");
     const auto runCommand = [&](const QString& name, const QString& text, const QString& prompt,
@@ -547,6 +551,8 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
+    for (const char* name : {"configureSimulation"})
+        enable(name, editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
             action->objectName().startsWith("addDetector"))
@@ -749,6 +755,13 @@ void MainWindow::onMuteDetectors() {
 
 void MainWindow::onMuteBridges() {
     runCommand(&RunControl::toggleMuteBridges);
+}
+
+void MainWindow::onConfigureSimulation() {
+    if (DocumentWindow* window = activeDocumentWindow()) {
+        ConfigurationDialog dialog(window->document(), window->host(), this);
+        dialog.exec();
+    }
 }
 
 void MainWindow::onAddBridge() {

@@ -123,6 +123,7 @@ private:
     void onSlowDown();
     void onMuteDetectors();
     void onMuteBridges();
+    void onConfigureSimulation();
     void onAddBridge();
     void onAddInfluenceLine();
     void onAddDiscreteDistribution();
