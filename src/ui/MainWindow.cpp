@@ -6,6 +6,8 @@
 #include "project/settings/CSettings.h"
 #include "ui/DocumentWindow.h"
 #include "ui/dialogs/ConfigurationDialog.h"
+#include "ui/dialogs/DiscreteDistributionDialog.h"
+#include "ui/dialogs/InfluenceLineDialog.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
@@ -197,6 +199,11 @@ void MainWindow::createCommands() {
     QMenu* simulation = menuBar()->addMenu("&Simulation");
     addCommand(simulation, "configureSimulation", "Configure Simulation",
                "Configure the simulation parameters", &MainWindow::onConfigureSimulation);
+    addCommand(simulation, "defineDistributions", "Discrete Distributions",
+               "Define discrete distributions for use in IDM parameters",
+               &MainWindow::onDefineDistributions);
+    addCommand(simulation, "defineILs", "Define ILs", "Define the Influence Lines",
+               &MainWindow::onDefineILs);
     simulation->addSeparator();
     QToolBar* runTools = addToolBar("Simulation");
     runTools->setObjectName("SimulationToolBar");
@@ -551,7 +558,7 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
-    for (const char* name : {"configureSimulation"})
+    for (const char* name : {"configureSimulation", "defineDistributions", "defineILs"})
         enable(name, editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
@@ -760,6 +767,20 @@ void MainWindow::onMuteBridges() {
 void MainWindow::onConfigureSimulation() {
     if (DocumentWindow* window = activeDocumentWindow()) {
         ConfigurationDialog dialog(window->document(), window->host(), this);
+        dialog.exec();
+    }
+}
+
+void MainWindow::onDefineDistributions() {
+    if (DocumentWindow* window = activeDocumentWindow()) {
+        DiscreteDistributionDialog dialog(window->document(), window->host(), this);
+        dialog.exec();
+    }
+}
+
+void MainWindow::onDefineILs() {
+    if (DocumentWindow* window = activeDocumentWindow()) {
+        InfluenceLineDialog dialog(window->document(), window->host(), this);
         dialog.exec();
     }
 }

@@ -124,6 +124,8 @@ private:
     void onMuteDetectors();
     void onMuteBridges();
     void onConfigureSimulation();
+    void onDefineDistributions();
+    void onDefineILs();
     void onAddBridge();
     void onAddInfluenceLine();
     void onAddDiscreteDistribution();
