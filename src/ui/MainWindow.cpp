@@ -8,6 +8,7 @@
 #include "ui/dialogs/ConfigurationDialog.h"
 #include "ui/dialogs/DiscreteDistributionDialog.h"
 #include "ui/dialogs/InfluenceLineDialog.h"
+#include "ui/dialogs/InfluenceLineImport.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDockWidget>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMenuBar>
@@ -204,6 +206,8 @@ void MainWindow::createCommands() {
                &MainWindow::onDefineDistributions);
     addCommand(simulation, "defineILs", "Define ILs", "Define the Influence Lines",
                &MainWindow::onDefineILs);
+    addCommand(simulation, "importILs", "Import ILs", "Import Influence Lines from an IL File",
+               &MainWindow::onImportILs);
     simulation->addSeparator();
     QToolBar* runTools = addToolBar("Simulation");
     runTools->setObjectName("SimulationToolBar");
@@ -558,7 +562,8 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
-    for (const char* name : {"configureSimulation", "defineDistributions", "defineILs"})
+    for (const char* name : {"configureSimulation", "defineDistributions", "defineILs",
+                             "importILs"})
         enable(name, editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
@@ -783,6 +788,15 @@ void MainWindow::onDefineILs() {
         InfluenceLineDialog dialog(window->document(), window->host(), this);
         dialog.exec();
     }
+}
+
+void MainWindow::onImportILs() {
+    DocumentWindow* window = activeDocumentWindow();
+    if (!window)
+        return;
+    const QString path = QFileDialog::getOpenFileName(this, "Import ILs");
+    if (!path.isEmpty())
+        importInfluenceLines(window->document(), window->host(), path.toStdString());
 }
 
 void MainWindow::onAddBridge() {

@@ -126,6 +126,7 @@ private:
     void onConfigureSimulation();
     void onDefineDistributions();
     void onDefineILs();
+    void onImportILs();
     void onAddBridge();
     void onAddInfluenceLine();
     void onAddDiscreteDistribution();
