@@ -9,6 +9,7 @@
 #include "ui/dialogs/DiscreteDistributionDialog.h"
 #include "ui/dialogs/InfluenceLineDialog.h"
 #include "ui/dialogs/InfluenceLineImport.h"
+#include "ui/dialogs/RoadFeaturesDialog.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
@@ -201,6 +202,9 @@ void MainWindow::createCommands() {
     QMenu* simulation = menuBar()->addMenu("&Simulation");
     addCommand(simulation, "configureSimulation", "Configure Simulation",
                "Configure the simulation parameters", &MainWindow::onConfigureSimulation);
+    addCommand(simulation, "configureRoadFeatures", "Configure Road Features",
+               "Configure the road features (speed limits & gradients)",
+               &MainWindow::onConfigureRoadFeatures);
     addCommand(simulation, "defineDistributions", "Discrete Distributions",
                "Define discrete distributions for use in IDM parameters",
                &MainWindow::onDefineDistributions);
@@ -562,8 +566,8 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
-    for (const char* name : {"configureSimulation", "defineDistributions", "defineILs",
-                             "importILs"})
+    for (const char* name : {"configureSimulation", "configureRoadFeatures",
+                             "defineDistributions", "defineILs", "importILs"})
         enable(name, editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
@@ -772,6 +776,13 @@ void MainWindow::onMuteBridges() {
 void MainWindow::onConfigureSimulation() {
     if (DocumentWindow* window = activeDocumentWindow()) {
         ConfigurationDialog dialog(window->document(), window->host(), this);
+        dialog.exec();
+    }
+}
+
+void MainWindow::onConfigureRoadFeatures() {
+    if (DocumentWindow* window = activeDocumentWindow()) {
+        RoadFeaturesDialog dialog(window->document(), window->host(), this);
         dialog.exec();
     }
 }

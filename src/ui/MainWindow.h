@@ -124,6 +124,7 @@ private:
     void onMuteDetectors();
     void onMuteBridges();
     void onConfigureSimulation();
+    void onConfigureRoadFeatures();
     void onDefineDistributions();
     void onDefineILs();
     void onImportILs();
