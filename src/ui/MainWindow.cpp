@@ -566,8 +566,8 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
-    for (const char* name : {"configureSimulation", "configureRoadFeatures",
-                             "defineDistributions", "defineILs", "importILs"})
+    for (const char* name : {"configureSimulation", "configureRoadFeatures", "defineDistributions",
+                             "defineILs", "importILs"})
         enable(name, editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
