@@ -5,6 +5,7 @@
 #include "project/CTarloDoc.h"
 #include "project/settings/CSettings.h"
 #include "ui/DocumentWindow.h"
+#include "ui/dialogs/GraphicsPreferencesDialog.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
@@ -238,6 +239,8 @@ void MainWindow::createCommands() {
     m_pViewMenu->addSeparator();
     addCommand(m_pViewMenu, "restoreDefaults", "Restore Defaults",
                "Restore default program settings", &MainWindow::onRestoreDefaults);
+    addCommand(m_pViewMenu, "preferences", "Preferences", "Display preferences dialog box",
+               &MainWindow::onPreferences);
 
     QMenu* help = menuBar()->addMenu("&Help");
     addCommand(help, "about", "&About Tarlo...", "Display program information and version number",
@@ -560,6 +563,7 @@ void MainWindow::updateCommands() {
     });
     m_pSettingsPane->setEnabled(!anyRunning);
     command("restoreDefaults")->setEnabled(!anyRunning);
+    command("preferences")->setEnabled(!anyRunning);
     enable("expandAll", window);
     enable("zoomIn", window);
     enable("zoomOut", window);
@@ -824,6 +828,14 @@ void MainWindow::onWindowProperties() {
 
 void MainWindow::onRestoreDefaults() {
     m_pSettingsPane->restoreDefaults();
+}
+
+void MainWindow::onPreferences() {
+    GraphicsPreferencesDialog dialog(m_Settings, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_pSettingsPane->showSettings();
+    m_pLegend->update();
 }
 
 } // namespace tarlo

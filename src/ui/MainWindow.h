@@ -135,6 +135,7 @@ private:
     void onSaveImage();
     void onWindowProperties();
     void onRestoreDefaults();
+    void onPreferences();
 
     CSettings& m_Settings;
     std::string m_SettingsPath;
