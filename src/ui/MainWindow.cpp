@@ -6,6 +6,7 @@
 #include "project/settings/CSettings.h"
 #include "ui/DocumentWindow.h"
 #include "ui/dialogs/GraphicsPreferencesDialog.h"
+#include "ui/dialogs/VehicleTypesDialog.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
@@ -216,6 +217,9 @@ void MainWindow::createCommands() {
     runCommand("speedUp", "Speed Up", "Speed up the simulation process", &MainWindow::onSpeedUp);
     runCommand("slowDown", "Slow Down", "Slow down the simulation process",
                &MainWindow::onSlowDown);
+    simulation->addSeparator();
+    addCommand(simulation, "vehicleTypes", "Vehicle Types...", "Congifure the vehicle types",
+               &MainWindow::onVehicleTypes);
     simulation->addSeparator();
     addCommand(simulation, "muteDetectors", "Mute detector output",
                "Mute detectors output for this simulation", &MainWindow::onMuteDetectors)
@@ -550,6 +554,7 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
+    enable("vehicleTypes", editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
             action->objectName().startsWith("addDetector"))
@@ -836,6 +841,17 @@ void MainWindow::onPreferences() {
         return;
     m_pSettingsPane->showSettings();
     m_pLegend->update();
+}
+
+void MainWindow::onVehicleTypes() {
+    DocumentWindow* window = activeDocumentWindow();
+    if (!window)
+        return;
+    VehicleTypesDialog dialog(*window->document().m_pVehicleTypes, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    window->document().replaceVehicleTypes(dialog.types());
+    updateCommands();
 }
 
 } // namespace tarlo

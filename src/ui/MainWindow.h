@@ -136,6 +136,7 @@ private:
     void onWindowProperties();
     void onRestoreDefaults();
     void onPreferences();
+    void onVehicleTypes();
 
     CSettings& m_Settings;
     std::string m_SettingsPath;
