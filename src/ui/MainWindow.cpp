@@ -10,6 +10,8 @@
 #include "ui/dialogs/InfluenceLineDialog.h"
 #include "ui/dialogs/InfluenceLineImport.h"
 #include "ui/dialogs/RoadFeaturesDialog.h"
+#include "ui/dialogs/GraphicsPreferencesDialog.h"
+#include "ui/dialogs/VehicleTypesDialog.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
@@ -235,6 +237,9 @@ void MainWindow::createCommands() {
     runCommand("slowDown", "Slow Down", "Slow down the simulation process",
                &MainWindow::onSlowDown);
     simulation->addSeparator();
+    addCommand(simulation, "vehicleTypes", "Vehicle Types...", "Congifure the vehicle types",
+               &MainWindow::onVehicleTypes);
+    simulation->addSeparator();
     addCommand(simulation, "muteDetectors", "Mute detector output",
                "Mute detectors output for this simulation", &MainWindow::onMuteDetectors)
         ->setCheckable(true);
@@ -257,6 +262,8 @@ void MainWindow::createCommands() {
     m_pViewMenu->addSeparator();
     addCommand(m_pViewMenu, "restoreDefaults", "Restore Defaults",
                "Restore default program settings", &MainWindow::onRestoreDefaults);
+    addCommand(m_pViewMenu, "preferences", "Preferences", "Display preferences dialog box",
+               &MainWindow::onPreferences);
 
     QMenu* help = menuBar()->addMenu("&Help");
     addCommand(help, "about", "&About Tarlo...", "Display program information and version number",
@@ -569,6 +576,7 @@ void MainWindow::updateCommands() {
     for (const char* name : {"configureSimulation", "configureRoadFeatures", "defineDistributions",
                              "defineILs", "importILs"})
         enable(name, editable);
+    enable("vehicleTypes", editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
         if (action->objectName().startsWith("addFeature") ||
             action->objectName().startsWith("addDetector"))
@@ -582,6 +590,7 @@ void MainWindow::updateCommands() {
     });
     m_pSettingsPane->setEnabled(!anyRunning);
     command("restoreDefaults")->setEnabled(!anyRunning);
+    command("preferences")->setEnabled(!anyRunning);
     enable("expandAll", window);
     enable("zoomIn", window);
     enable("zoomOut", window);
@@ -883,6 +892,25 @@ void MainWindow::onWindowProperties() {
 
 void MainWindow::onRestoreDefaults() {
     m_pSettingsPane->restoreDefaults();
+}
+
+void MainWindow::onPreferences() {
+    GraphicsPreferencesDialog dialog(m_Settings, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_pSettingsPane->showSettings();
+    m_pLegend->update();
+}
+
+void MainWindow::onVehicleTypes() {
+    DocumentWindow* window = activeDocumentWindow();
+    if (!window)
+        return;
+    VehicleTypesDialog dialog(*window->document().m_pVehicleTypes, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    window->document().replaceVehicleTypes(dialog.types());
+    updateCommands();
 }
 
 } // namespace tarlo

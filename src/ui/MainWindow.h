@@ -140,6 +140,8 @@ private:
     void onSaveImage();
     void onWindowProperties();
     void onRestoreDefaults();
+    void onPreferences();
+    void onVehicleTypes();
 
     CSettings& m_Settings;
     std::string m_SettingsPath;

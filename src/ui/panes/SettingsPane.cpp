@@ -34,6 +34,10 @@ void SettingsPane::restoreDefaults() {
         MessageAnswer::Yes)
         return;
     m_Settings.resetDefaults();
+    showSettings();
+}
+
+void SettingsPane::showSettings() {
     showSettingsPage(*m_pGrid, m_Settings, m_Host);
 }
 

@@ -16,6 +16,8 @@ public:
 
     // Asks the reset question and resets every setting on Yes.
     void restoreDefaults();
+    // Shows the settings afresh after they were edited elsewhere.
+    void showSettings();
     PropertyGrid& grid() { return *m_pGrid; }
 
 private:
