@@ -7,12 +7,14 @@
 #include "ui/DocumentWindow.h"
 #include "ui/dialogs/ConfigurationDialog.h"
 #include "ui/dialogs/DiscreteDistributionDialog.h"
+#include "ui/dialogs/GraphicsPreferencesDialog.h"
 #include "ui/dialogs/InfluenceLineDialog.h"
 #include "ui/dialogs/InfluenceLineImport.h"
+#include "ui/dialogs/ResultsDialog.h"
 #include "ui/dialogs/RoadFeaturesDialog.h"
-#include "ui/dialogs/GraphicsPreferencesDialog.h"
 #include "ui/dialogs/VehicleTypesDialog.h"
 #include "ui/panes/ElementTreePane.h"
+#include "ui/panes/LoadEffectChartPane.h"
 #include "ui/panes/LoadEffectsPane.h"
 #include "ui/panes/PropertyPages.h"
 #include "ui/panes/SettingsPane.h"
@@ -246,6 +248,9 @@ void MainWindow::createCommands() {
     addCommand(simulation, "muteBridges", "Mute bridge output",
                "Mute bridge output for this simulation", &MainWindow::onMuteBridges)
         ->setCheckable(true);
+    simulation->addSeparator();
+    addCommand(simulation, "showResults", "Results", "Show the block maxima of the last run",
+               &MainWindow::onShowResults);
 
     m_pViewMenu = menuBar()->addMenu("&View");
     addCommand(m_pViewMenu, "zoomIn", "Zoom In", "Zoom into a region of the road",
@@ -254,6 +259,8 @@ void MainWindow::createCommands() {
                &MainWindow::onZoomOut);
     addCommand(m_pViewMenu, "saveImage", "Save Image", "Save current image to file",
                &MainWindow::onSaveImage);
+    addCommand(m_pViewMenu, "saveChart", "Save Chart", "Save current chart to file",
+               &MainWindow::onSaveChart);
     addCommand(m_pViewMenu, "windowProperties", "Window Properties",
                "Show the display properties of the road view", &MainWindow::onWindowProperties);
     m_pViewMenu->addSeparator();
@@ -290,6 +297,7 @@ void MainWindow::createPanes() {
     m_pValidation = new TextPane("Validation reports on attempted simulations appear here...");
     m_pVehicle = new TextPane("Information on user-selected vehicles appears here...");
     m_pLoadEffects = new LoadEffectsPane;
+    m_pLoadEffectChart = new LoadEffectChartPane(m_Host);
     m_pLegend = new LegendWidget(m_Settings);
 
     QDockWidget* tree =
@@ -309,6 +317,9 @@ void MainWindow::createPanes() {
     tabifyDockWidget(status, validation);
     tabifyDockWidget(validation, vehicle);
     tabifyDockWidget(vehicle, loadEffects);
+    QDockWidget* loadEffectChart = dock("Load Effect Chart", "LoadEffectChartPane",
+                                        m_pLoadEffectChart, Qt::BottomDockWidgetArea);
+    tabifyDockWidget(loadEffects, loadEffectChart);
     status->raise();
     dock("Legend", "LegendPane", m_pLegend, Qt::RightDockWidgetArea);
     resizeDocks({tree}, {260}, Qt::Horizontal);
@@ -339,13 +350,18 @@ DocumentWindow* MainWindow::createDocumentWindow() {
             [this](const QString& text) { statusBar()->showMessage(text); });
     connect(&host, &QtHost::statusPaneReset, this, [this] { statusBar()->showMessage("Ready"); });
     connect(&host, &QtHost::loadEffectViewReset, this, [this, shown] {
-        if (shown())
+        if (shown()) {
             m_pLoadEffects->reset();
+            m_pLoadEffectChart->reset();
+        }
     });
-    connect(&host, &QtHost::stepValues, this, [this, shown](const QString& values, double) {
-        if (shown())
-            m_pLoadEffects->showValues(values);
-    });
+    connect(&host, &QtHost::stepValues, this,
+            [this, window, shown](const QString& values, double simTime) {
+                if (!shown())
+                    return;
+                m_pLoadEffects->showValues(values);
+                m_pLoadEffectChart->addStep(window->document().sim().road.getBridges(), simTime);
+            });
     connect(&host, &QtHost::runNotified, this,
             [this, window](RunNotification notification) { runNotified(window, notification); });
     connect(window, &DocumentWindow::elementsChanged, this, [this, window, shown] {
@@ -486,6 +502,7 @@ void MainWindow::showDocument(DocumentWindow* window) {
         m_pProperties->clear();
         m_PropertiesPage = PropertiesPage::None;
         m_pLoadEffects->setDocument(doc);
+        m_pLoadEffectChart->setDocument(doc);
         m_pVehicle->reset();
     }
     m_pLegend->setDocument(doc);
@@ -524,8 +541,10 @@ void MainWindow::runNotified(DocumentWindow* window, RunNotification notificatio
         return;
     switch (notification) {
     case RunNotification::Started:
-        if (m_pShown == window && window->document().runControl().m_bVisibleRun)
+        if (m_pShown == window && window->document().runControl().m_bVisibleRun) {
             m_pLoadEffects->showBridges();
+            m_pLoadEffectChart->showBridges();
+        }
         break;
     case RunNotification::InvisibleFinished:
         window->document().runControl().invisibleFinished();
@@ -568,6 +587,7 @@ void MainWindow::updateCommands() {
     enable("slowDown", control && control->canChangeSpeed());
     enable("muteDetectors", control && control->canToggleMute());
     enable("muteBridges", control && control->canToggleMute());
+    enable("showResults", control && !control->m_bRunning);
     command("muteDetectors")->setChecked(control && control->isMuteDetectorsChecked());
     command("muteBridges")->setChecked(control && control->isMuteBridgesChecked());
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
@@ -880,6 +900,31 @@ void MainWindow::onSaveImage() {
     const QString path = m_pDialogs->saveImageName(this);
     if (!path.isEmpty())
         window->view().saveImage(path);
+}
+
+void MainWindow::onSaveChart() {
+    const QString path = m_pDialogs->saveChartName(this);
+    if (!path.isEmpty())
+        m_pLoadEffectChart->saveChart(path);
+}
+
+void MainWindow::onShowResults() {
+    DocumentWindow* window = activeDocumentWindow();
+    if (!window)
+        return;
+    const CTarloDoc& doc = window->document();
+    std::vector<BlockMaxima> results =
+        BlockMaxima::readFolder(QString::fromStdString(doc.runPath(doc.m_MetricsDir)));
+    if (results.empty()) {
+        m_Host.showMessage("No block maxima were found in the metrics folder.",
+                           MessageIcon::Information);
+        return;
+    }
+    auto* dialog = new ResultsDialog(
+        std::move(results), m_Host, [this] { return m_pDialogs->saveResultsChartName(this); },
+        this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
 }
 
 void MainWindow::onWindowProperties() {

@@ -20,6 +20,7 @@ class CSettings;
 class DocumentWindow;
 class ElementTreePane;
 class LegendWidget;
+class LoadEffectChartPane;
 class LoadEffectsPane;
 class PropertyGrid;
 class RunControl;
@@ -70,6 +71,7 @@ public:
     TextPane& validationPane() { return *m_pValidation; }
     TextPane& vehiclePane() { return *m_pVehicle; }
     LoadEffectsPane& loadEffectsPane() { return *m_pLoadEffects; }
+    LoadEffectChartPane& loadEffectChart() { return *m_pLoadEffectChart; }
     LegendWidget& legend() { return *m_pLegend; }
 
     // "%d.%d.%d.%d" from the program's version.
@@ -138,6 +140,8 @@ private:
     void onZoomIn();
     void onZoomOut();
     void onSaveImage();
+    void onSaveChart();
+    void onShowResults();
     void onWindowProperties();
     void onRestoreDefaults();
     void onPreferences();
@@ -156,6 +160,7 @@ private:
     TextPane* m_pValidation = nullptr;
     TextPane* m_pVehicle = nullptr;
     LoadEffectsPane* m_pLoadEffects = nullptr;
+    LoadEffectChartPane* m_pLoadEffectChart = nullptr;
     LegendWidget* m_pLegend = nullptr;
     QMenu* m_pViewMenu = nullptr;
     QPointer<DocumentWindow> m_pShown;

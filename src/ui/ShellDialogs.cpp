@@ -13,6 +13,10 @@ namespace {
 constexpr const char* projectOpenFilter = "Tarlo files (*.tlp *.qtf)";
 constexpr const char* projectSaveFilter = "Tarlo Files (*.tlp)";
 constexpr const char* imageFilter = "Bitmap files (*.bmp);;PNG files (*.png)";
+constexpr const char* chartFilter =
+    "Bitmap Files (*.bmp);;JPEG Files (*.jpg);;PNG Files (*.png);;GIF Files (*.gif)";
+
+constexpr const char* pngFilter = "PNG Files (*.png)";
 
 } // namespace
 
@@ -40,6 +44,14 @@ QString ShellDialogs::saveProjectName(QWidget* parent, const QString& suggested)
 
 QString ShellDialogs::saveImageName(QWidget* parent) {
     return QFileDialog::getSaveFileName(parent, "Save Image", QString(), imageFilter);
+}
+
+QString ShellDialogs::saveChartName(QWidget* parent) {
+    return QFileDialog::getSaveFileName(parent, "Save Chart", QString(), chartFilter);
+}
+
+QString ShellDialogs::saveResultsChartName(QWidget* parent) {
+    return QFileDialog::getSaveFileName(parent, "Save Chart", QString(), pngFilter);
 }
 
 } // namespace tarlo

@@ -23,6 +23,9 @@ public:
     virtual QString openProjectName(QWidget* parent);
     virtual QString saveProjectName(QWidget* parent, const QString& suggested);
     virtual QString saveImageName(QWidget* parent);
+    virtual QString saveChartName(QWidget* parent);
+    // The results charts are saved as PNG.
+    virtual QString saveResultsChartName(QWidget* parent);
 };
 
 } // namespace tarlo

@@ -211,8 +211,9 @@ private slots:
         for (QDockWidget* dock : window.findChildren<QDockWidget*>())
             captions.append(dock->windowTitle());
         captions.sort();
-        QCOMPARE(captions, QStringList({"Legend", "Load Effects", "Program Settings", "Properties",
-                                        "Simulation Elements", "Status", "Validation", "Vehicle"}));
+        QCOMPARE(captions, QStringList({"Legend", "Load Effect Chart", "Load Effects",
+                                        "Program Settings", "Properties", "Simulation Elements",
+                                        "Status", "Validation", "Vehicle"}));
     }
 
     void vehiclePaneShowsTheSelectedVehicleUntilTheDocumentChanges() {

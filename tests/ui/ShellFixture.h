@@ -44,6 +44,8 @@ public:
     QString openProjectName(QWidget*) override { return openName; }
     QString saveProjectName(QWidget*, const QString&) override { return saveName; }
     QString saveImageName(QWidget*) override { return imageName; }
+    QString saveChartName(QWidget*) override { return chartName; }
+    QString saveResultsChartName(QWidget*) override { return chartName; }
 
     bool shown(const QString& text) const {
         for (const Message& message : messages) {
@@ -60,6 +62,7 @@ public:
     QString openName;
     QString saveName;
     QString imageName;
+    QString chartName;
 };
 
 // Vehicles one second apart in both directions of the first lanes.
