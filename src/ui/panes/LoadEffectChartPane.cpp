@@ -64,7 +64,10 @@ LoadEffectChartPane::LoadEffectChartPane(Host& host, QWidget* parent)
     chart->addAxis(m_pValueAxis, Qt::AlignLeft);
     m_pSeries->attachAxis(m_pTimeAxis);
     m_pSeries->attachAxis(m_pValueAxis);
+    // The view lets go of the chart it made for itself without deleting it.
+    QChart* const made = m_pView->chart();
     m_pView->setChart(chart);
+    delete made;
     m_pView->setRenderHint(QPainter::Antialiasing);
 
     auto* selectors = new QHBoxLayout;
