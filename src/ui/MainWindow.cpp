@@ -6,6 +6,7 @@
 #include "project/settings/CSettings.h"
 #include "ui/DocumentWindow.h"
 #include "ui/dialogs/ConfigurationDialog.h"
+#include "ui/dialogs/DetectorsDialog.h"
 #include "ui/dialogs/DiscreteDistributionDialog.h"
 #include "ui/dialogs/GraphicsPreferencesDialog.h"
 #include "ui/dialogs/InfluenceLineDialog.h"
@@ -209,6 +210,8 @@ void MainWindow::createCommands() {
     addCommand(simulation, "configureRoadFeatures", "Configure Road Features",
                "Configure the road features (speed limits & gradients)",
                &MainWindow::onConfigureRoadFeatures);
+    addCommand(simulation, "configureRoadMetrics", "Configure Road Metrics",
+               "Configure the detectors for flow properties", &MainWindow::onConfigureRoadMetrics);
     addCommand(simulation, "defineDistributions", "Discrete Distributions",
                "Define discrete distributions for use in IDM parameters",
                &MainWindow::onDefineDistributions);
@@ -593,8 +596,8 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
-    for (const char* name : {"configureSimulation", "configureRoadFeatures", "defineDistributions",
-                             "defineILs", "importILs"})
+    for (const char* name : {"configureSimulation", "configureRoadFeatures", "configureRoadMetrics",
+                             "defineDistributions", "defineILs", "importILs"})
         enable(name, editable);
     enable("vehicleTypes", editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
@@ -812,6 +815,13 @@ void MainWindow::onConfigureSimulation() {
 void MainWindow::onConfigureRoadFeatures() {
     if (DocumentWindow* window = activeDocumentWindow()) {
         RoadFeaturesDialog dialog(window->document(), window->host(), this);
+        dialog.exec();
+    }
+}
+
+void MainWindow::onConfigureRoadMetrics() {
+    if (DocumentWindow* window = activeDocumentWindow()) {
+        DetectorsDialog dialog(window->document(), window->host(), this);
         dialog.exec();
     }
 }

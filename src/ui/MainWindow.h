@@ -127,6 +127,7 @@ private:
     void onMuteBridges();
     void onConfigureSimulation();
     void onConfigureRoadFeatures();
+    void onConfigureRoadMetrics();
     void onDefineDistributions();
     void onDefineILs();
     void onImportILs();

@@ -169,28 +169,19 @@ void showDetectorPage(PropertyGrid& grid, CTarloDoc& doc, CStatDetector& detecto
         "Time Interval (s)", Editor::Integer, [&detector] { return detector.getTimeInterval(); },
         always(doc, [&detector](const QVariant& v) { detector.setTimeInterval(v.toInt()); })));
 
-    const auto param = [&](const QString& label, int (CStatDetector::*get)() const,
-                           void (CStatDetector::*set)(int)) {
+    using Get = int (CStatDetector::*)() const;
+    using Set = void (CStatDetector::*)(int);
+    static constexpr Get getters[] = {&CStatDetector::getParamA, &CStatDetector::getParamB,
+                                      &CStatDetector::getParamC};
+    static constexpr Set setters[] = {&CStatDetector::setParamA, &CStatDetector::setParamB,
+                                      &CStatDetector::setParamC};
+    const QStringList labels = detectorParameterLabels(detector.getDetectorType());
+    for (qsizetype i = 0; i < labels.size(); ++i) {
+        const Get get = getters[i];
+        const Set set = setters[i];
         grid.addRow(row(
-            label, Editor::Integer, [&detector, get] { return (detector.*get)(); },
+            labels[i], Editor::Integer, [&detector, get] { return (detector.*get)(); },
             always(doc, [&detector, set](const QVariant& v) { (detector.*set)(v.toInt()); })));
-    };
-    switch (detector.getDetectorType()) {
-    case DETECTOR_SEGMENT:
-        param("Start (m)", &CStatDetector::getParamA, &CStatDetector::setParamA);
-        param("End (m)", &CStatDetector::getParamB, &CStatDetector::setParamB);
-        break;
-    case DETECTOR_ARRAY:
-        param("Start (m)", &CStatDetector::getParamA, &CStatDetector::setParamA);
-        param("Interval (m)", &CStatDetector::getParamB, &CStatDetector::setParamB);
-        param("End (m)", &CStatDetector::getParamC, &CStatDetector::setParamC);
-        break;
-    case DETECTOR_LANE_CHANGE:
-        param("Interval (m)", &CStatDetector::getParamA, &CStatDetector::setParamA);
-        break;
-    default:
-        param("Location (m)", &CStatDetector::getParamA, &CStatDetector::setParamA);
-        break;
     }
 }
 
@@ -397,6 +388,19 @@ void showDistributionPage(PropertyGrid& grid, CTarloDoc& doc, CDiscreteDist& dis
 }
 
 } // namespace
+
+QStringList detectorParameterLabels(int category) {
+    switch (category) {
+    case DETECTOR_SEGMENT:
+        return {"Start (m)", "End (m)"};
+    case DETECTOR_ARRAY:
+        return {"Start (m)", "Interval (m)", "End (m)"};
+    case DETECTOR_LANE_CHANGE:
+        return {"Interval (m)"};
+    default:
+        return {"Location (m)"};
+    }
+}
 
 void showElementPage(PropertyGrid& grid, CTarloDoc& doc, CElement& element, Host& host) {
     switch (element.getElementType()) {

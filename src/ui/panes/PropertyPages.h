@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace tarlo {
 
 class CElement;
@@ -17,5 +19,9 @@ void showElementPage(PropertyGrid& grid, CTarloDoc& doc, CElement& element, Host
 void showConfigurationPage(PropertyGrid& grid, CTarloDoc& doc, Host& host);
 void showViewPage(PropertyGrid& grid, CTarloView& view, Host& host);
 void showSettingsPage(PropertyGrid& grid, CSettings& settings, Host& host);
+
+// The labels of the parameters A, B, C that a detector of the category uses, in that order;
+// the parameters past the last label mean nothing to it.
+QStringList detectorParameterLabels(int category);
 
 } // namespace tarlo
