@@ -13,6 +13,7 @@
 #include "ui/dialogs/InfluenceLineImport.h"
 #include "ui/dialogs/ResultsDialog.h"
 #include "ui/dialogs/RoadFeaturesDialog.h"
+#include "ui/dialogs/TrafficModelDialog.h"
 #include "ui/dialogs/VehicleTypesDialog.h"
 #include "ui/panes/ElementTreePane.h"
 #include "ui/panes/LoadEffectChartPane.h"
@@ -205,6 +206,8 @@ void MainWindow::createCommands() {
                &MainWindow::onAddLoadEffect);
 
     QMenu* simulation = menuBar()->addMenu("&Simulation");
+    addCommand(simulation, "configureTrafficModel", "Configure Traffic Model",
+               "Configure the traffic model", &MainWindow::onConfigureTrafficModel);
     addCommand(simulation, "configureSimulation", "Configure Simulation",
                "Configure the simulation parameters", &MainWindow::onConfigureSimulation);
     addCommand(simulation, "configureRoadFeatures", "Configure Road Features",
@@ -596,8 +599,9 @@ void MainWindow::updateCommands() {
     for (const char* name : {"rename", "delete", "addBridge", "addInfluenceLine",
                              "addDiscreteDistribution", "addLoadEffect"})
         enable(name, editable);
-    for (const char* name : {"configureSimulation", "configureRoadFeatures", "configureRoadMetrics",
-                             "defineDistributions", "defineILs", "importILs"})
+    for (const char* name :
+         {"configureTrafficModel", "configureSimulation", "configureRoadFeatures",
+          "configureRoadMetrics", "defineDistributions", "defineILs", "importILs"})
         enable(name, editable);
     enable("vehicleTypes", editable);
     for (QAction* action : findChildren<QAction*>(Qt::FindDirectChildrenOnly)) {
@@ -803,6 +807,15 @@ void MainWindow::onMuteDetectors() {
 
 void MainWindow::onMuteBridges() {
     runCommand(&RunControl::toggleMuteBridges);
+}
+
+void MainWindow::onConfigureTrafficModel() {
+    DocumentWindow* window = activeDocumentWindow();
+    if (!window)
+        return;
+    TrafficModelDialog dialog(window->document(), this);
+    if (dialog.exec() == QDialog::Accepted)
+        updateCommands();
 }
 
 void MainWindow::onConfigureSimulation() {

@@ -125,6 +125,7 @@ private:
     void onSlowDown();
     void onMuteDetectors();
     void onMuteBridges();
+    void onConfigureTrafficModel();
     void onConfigureSimulation();
     void onConfigureRoadFeatures();
     void onConfigureRoadMetrics();
