@@ -6,7 +6,9 @@
 #include "ui/widgets/PropertyGrid.h"
 #include <filesystem>
 
+#include <QApplication>
 #include <QClipboard>
+#include <QDialog>
 #include <QDockWidget>
 #include <QGuiApplication>
 #include <QImage>
@@ -15,6 +17,7 @@
 #include <QRegularExpression>
 #include <QStandardItemModel>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 
@@ -318,6 +321,38 @@ private slots:
         shell.dialogs->questionAnswer = MessageAnswer::Yes;
         shell.command("restoreDefaults")->trigger();
         QCOMPARE(shell.settings.View.ZOOM_STEP, original);
+    }
+
+    void configureCommandsOpenTheirDialogs_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("prompt");
+        QTest::addColumn<QString>("title");
+        QTest::newRow("traffic model") << "configureTrafficModel"
+                                       << "Configure the traffic model"
+                                       << "IDM Traffic Model Configuration";
+        QTest::newRow("road metrics") << "configureRoadMetrics"
+                                      << "Configure the detectors for flow properties"
+                                      << "Macroscopic Traffic Flow Metrics Detectors";
+    }
+
+    void configureCommandsOpenTheirDialogs() {
+        QFETCH(QString, command);
+        QFETCH(QString, prompt);
+        QFETCH(QString, title);
+        ShellFixture shell("tarlo-ui-configure");
+        shell.command("new")->trigger();
+        QAction* action = shell.command(command.toUtf8().constData());
+        QCOMPARE(action->statusTip(), prompt);
+        QVERIFY(action->isEnabled());
+        QString shownTitle;
+        QTimer::singleShot(0, [&shownTitle] {
+            if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+                shownTitle = dialog->windowTitle();
+                dialog->reject();
+            }
+        });
+        action->trigger();
+        QCOMPARE(shownTitle, title);
     }
 };
 
