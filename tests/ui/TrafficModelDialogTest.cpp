@@ -5,16 +5,19 @@
 #include "support/RecordingHost.h"
 #include "ui/UiFixture.h"
 #include "ui/dialogs/DistributionCurve.h"
+#include "ui/dialogs/VehicleTypesDialog.h"
 #include "vehicles/CContinuousDist.h"
 #include "vehicles/CDiscreteDist.h"
 #include "vehicles/CParameter.h"
 #include "vehicles/CVehicleType.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineSeries>
 #include <QListWidget>
 #include <QStandardItemModel>
 #include <QTableWidget>
+#include <QTimer>
 #include <QtTest>
 
 namespace tarlo::test {
@@ -27,6 +30,7 @@ private slots:
     void showsTheDefaultParametersOfTheChosenType();
     void editedParameterReachesTheDocument();
     void cancelLeavesTheDocumentUnchanged();
+    void vehicleTypesAreEditedInTheSameCopy();
     void refusedValuesKeepTheStoredOne_data();
     void refusedValuesKeepTheStoredOne();
     void switchingTheDistributionFollowsTheParameterRules_data();
@@ -118,6 +122,28 @@ void TrafficModelDialogTest::cancelLeavesTheDocumentUnchanged() {
     QCOMPARE(distributionOf(types, 0, CParameter::T).getMean(), 1.2);
     QCOMPARE(distributionOf(types, 0, CParameter::A).getType(), int(CDistribution::Continuous));
     QVERIFY(!project.doc.isModified());
+}
+
+// The criteria dialog starts from the copy with the parameters edited so far, and hands
+// both back.
+void TrafficModelDialogTest::vehicleTypesAreEditedInTheSameCopy() {
+    Project project;
+    TrafficModelDialog dialog(project.doc);
+    dialog.show();
+    dialog.parameterGrid()->item(0, TrafficModelDialog::LocationColumn)->setText("1.5");
+    QTimer::singleShot(0, [] {
+        auto* types = qobject_cast<VehicleTypesDialog*>(QApplication::activeModalWidget());
+        QVERIFY(types);
+        types->criteriaGrid()->item(1, 1)->setText("8");
+        types->accept();
+    });
+    dialog.editVehicleTypes();
+    QCOMPARE(dialog.parameterGrid()->item(0, TrafficModelDialog::LocationColumn)->text(),
+             QString("1.500000000"));
+    dialog.accept();
+    const CVehicleTypes& types = *project.doc.m_pVehicleTypes;
+    QCOMPARE(types.getType(0)->getCriterion(VehicleTypeCriterion::GVW)->getHigh(), 8.0);
+    QCOMPARE(distributionOf(types, 0, CParameter::T).getMean(), 1.5);
 }
 
 void TrafficModelDialogTest::refusedValuesKeepTheStoredOne_data() {
