@@ -214,21 +214,32 @@ void TrafficModelDialog::valueEdited(int row, int column) {
     if (m_bShowing || column == DistributionColumn)
         return;
     const std::shared_ptr<CDistribution> dist = parameter(row).getDistribution();
+    QTableWidgetItem* cell = m_pGrid->item(row, column);
     bool number = false;
-    const double value = m_pGrid->item(row, column)->text().trimmed().toDouble(&number);
-    if (number) {
-        if (auto* continuous = dynamic_cast<CContinuousDist*>(dist.get())) {
-            if (column == LocationColumn)
-                continuous->setLocation(value);
-            else if (column == ScaleColumn)
-                continuous->setScale(value);
-            else
-                continuous->setShape(value);
-        } else if (auto* constant = dynamic_cast<CConstantDist*>(dist.get())) {
+    const double value = cell->text().trimmed().toDouble(&number);
+    double stored = 0.0;
+    if (auto* continuous = dynamic_cast<CContinuousDist*>(dist.get())) {
+        using Get = double (CContinuousDist::*)() const;
+        using Set = void (CContinuousDist::*)(double);
+        static constexpr Get getters[] = {&CContinuousDist::getLocation, &CContinuousDist::getScale,
+                                          &CContinuousDist::getShape};
+        static constexpr Set setters[] = {&CContinuousDist::setLocation, &CContinuousDist::setScale,
+                                          &CContinuousDist::setShape};
+        if (number)
+            (continuous->*setters[column - LocationColumn])(value);
+        stored = (continuous->*getters[column - LocationColumn])();
+    } else if (auto* constant = dynamic_cast<CConstantDist*>(dist.get());
+               constant && column == LocationColumn) {
+        if (number)
             constant->setValue(value);
-        }
+        stored = constant->getValue();
+    } else {
+        return;
     }
-    showParameter(row);
+    // The cell is rewritten in place: it is the one that reported the edit.
+    m_bShowing = true;
+    cell->setText(QString::asprintf("%.9f", stored));
+    m_bShowing = false;
     redrawChart();
 }
 
