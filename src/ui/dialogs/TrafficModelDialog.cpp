@@ -219,15 +219,15 @@ void TrafficModelDialog::valueEdited(int row, int column) {
     const double value = cell->text().trimmed().toDouble(&number);
     double stored = 0.0;
     if (auto* continuous = dynamic_cast<CContinuousDist*>(dist.get())) {
-        using Get = double (CContinuousDist::*)() const;
-        using Set = void (CContinuousDist::*)(double);
-        static constexpr Get getters[] = {&CContinuousDist::getLocation, &CContinuousDist::getScale,
-                                          &CContinuousDist::getShape};
-        static constexpr Set setters[] = {&CContinuousDist::setLocation, &CContinuousDist::setScale,
-                                          &CContinuousDist::setShape};
-        if (number)
-            (continuous->*setters[column - LocationColumn])(value);
-        stored = (continuous->*getters[column - LocationColumn])();
+        if (number && column == LocationColumn)
+            continuous->setLocation(value);
+        else if (number && column == ScaleColumn)
+            continuous->setScale(value);
+        else if (number)
+            continuous->setShape(value);
+        stored = column == LocationColumn ? continuous->getLocation()
+                 : column == ScaleColumn  ? continuous->getScale()
+                                          : continuous->getShape();
     } else if (auto* constant = dynamic_cast<CConstantDist*>(dist.get());
                constant && column == LocationColumn) {
         if (number)
