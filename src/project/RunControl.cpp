@@ -210,18 +210,20 @@ std::uint32_t RunControl::stepPeriod() const {
 bool RunControl::startRun() {
     if (!initSimulation())
         return false;
-    // An invisible run is flagged running before its worker starts; a Stop during the
-    // worker's set-up must not be undone here.
-    if (m_bVisibleRun)
-        m_bRunning = true;
     m_SimTime = 0.0;
     m_ReadPercent = 0;
     m_VehiclesOnRoad = 0;
     const std::uint32_t now = m_Host.tickMs();
     m_StartTick = now;
-    m_StepPeriod = stepPeriod();
-    m_NextStepTick = now + m_StepPeriod;
     m_NextDisplayTick = now + m_DisplayPeriod;
+    // Only a visible run is flagged running and paced here. An invisible run is flagged
+    // before its worker starts, and a Stop during the worker's set-up must not be undone;
+    // the pacing is the user-interface thread's, whose Stop resets the time warp meanwhile.
+    if (m_bVisibleRun) {
+        m_bRunning = true;
+        m_StepPeriod = stepPeriod();
+        m_NextStepTick = now + m_StepPeriod;
+    }
     m_Host.postRunNotification(RunNotification::Started);
     return true;
 }
@@ -241,9 +243,12 @@ void RunControl::clearRun() {
     m_Sim.time = 0.0;
     m_Sim.progress = 0;
     m_Sim.road.clear();
+    m_bRunning = false;
+}
+
+void RunControl::clearVisibleRun() {
     m_LastProgress = 0;
     m_LaneSnapshot.clear();
-    m_bRunning = false;
 }
 
 void RunControl::runVisible() {
@@ -263,6 +268,7 @@ void RunControl::runVisible() {
     chooseSeed();
     if (!startRun()) {
         clearRun();
+        clearVisibleRun();
         m_bVisibleRun = false;
         m_Host.showMessage(initProblemText, MessageIcon::Error);
         return;
@@ -418,8 +424,9 @@ void RunControl::stopSimulation() {
     if (m_bRunning)
         writeOutput("| Simulation stopped");
     m_bRunning = false;
-    // An invisible run's worker leaves after its current step and cleans up itself.
-    if (!m_bInvisibleRun.exchange(false))
+    // An invisible run's worker leaves after its current step and cleans up itself; a worker
+    // already stopped may still be doing so, and the road is its until it has left.
+    if (!m_bInvisibleRun.exchange(false) && !m_pWorkerThread.joinable())
         endSimulation(false);
     m_bPaused = false;
     m_TimeWarp = 1.0;
@@ -439,6 +446,7 @@ void RunControl::endSimulation(bool report) {
     // A run that single steps to its end must not leave the next run paused.
     m_bPaused = false;
     clearRun();
+    clearVisibleRun();
     m_Host.refreshViews();
     m_Host.resetStatusPane();
     m_Host.resetLoadEffectView();

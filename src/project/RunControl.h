@@ -99,13 +99,21 @@ public:
     bool canEditElements() const { return !m_bRunning; }
     bool canOpenDocument() const { return !m_bInvisibleRun; }
 
-    bool m_bMuteDetectors = false;
-    bool m_bMuteBridges = false;
+    // Who touches what while an invisible run's worker lives (from runInvisible until its
+    // join): "worker" fields are the worker's alone until the join, "user interface" fields
+    // are never touched by the worker, and the atomic ones are shared.
+
+    // Shared: the user interface writes them only while no run is flagged, which can be while
+    // a stopped worker still sets up and reads them.
+    std::atomic<bool> m_bMuteDetectors{false};
+    std::atomic<bool> m_bMuteBridges{false};
+    // Shared: the run's state flags.
     std::atomic<bool> m_bRunning{false};
     std::atomic<bool> m_bPaused{false};
     std::atomic<bool> m_bVisibleRun{false};
-    // Clearing it asks the worker to stop after its current step.
+    // Shared. Clearing it asks the worker to stop after its current step.
     std::atomic<bool> m_bInvisibleRun{false};
+    // User interface: the pacing of a visible run; an invisible run is not paced.
     double m_TimeWarp = 1.0;
     double m_MaxTimeWarp = 1000.0;
     std::uint32_t m_TimeWarpSimStep;
@@ -113,22 +121,26 @@ public:
     std::uint32_t m_StepPeriod = 0;
     std::uint32_t m_NextStepTick = 0;
     std::uint32_t m_DisplayPeriod = 50;
-    // Set by the worker's set-up while the idle processing reads them.
+    // Shared: set by the worker's set-up while the idle processing reads and advances them.
     std::atomic<std::uint32_t> m_NextDisplayTick{0};
     std::atomic<std::uint32_t> m_StartTick{0};
+    // User interface.
     std::uint32_t m_PauseTick = 0;
+    // Shared: measured by the idle processing, cleared before a worker starts.
     std::atomic<std::uint32_t> m_ElapsedMs{0};
+    // Shared: published by the thread of the run after each step, the simulated time, the
+    // share of the traffic file read (percent) and the vehicles on the road.
     std::atomic<double> m_SimTime{0.0};
     std::atomic<double> m_StartTime{0.0};
-    // Published by the thread of the run after each step, with m_SimTime: the share of the
-    // traffic file read (percent) and the vehicles on the road.
     std::atomic<int> m_ReadPercent{0};
     std::atomic<int> m_VehiclesOnRoad{0};
+    // User interface: a visible run's progress lines and the road as drawn.
     int m_Progress = 0;
     int m_LastProgress = 0;
     LaneSnapshot m_LaneSnapshot;
+    // User interface: only the user-interface thread starts, tests and joins the worker.
     std::thread m_pWorkerThread;
-    // The last run met a read error in its traffic file and lacks the rest of it.
+    // Shared: the last run met a read error in its traffic file and lacks the rest of it.
     std::atomic<bool> m_bTrafficReadFailed{false};
 
 private:
@@ -143,6 +155,8 @@ private:
     void publishStep();
     // Empties the road and the clock after a run, then leaves the running state.
     void clearRun();
+    // Forgets what a visible run showed; on the user-interface thread only.
+    void clearVisibleRun();
     // The completion line with the run's duration, and whether its output is complete.
     void reportCompletion(const std::string& duration);
     std::uint32_t stepPeriod() const;
@@ -150,10 +164,15 @@ private:
     void writeOutput(const std::string& message);
     void writeOutput(const std::string& documentName, const std::string& message);
 
+    // Written by the user interface before a worker starts, read by the worker.
     std::uint32_t m_RunSeed = 0;
+    // User interface.
     std::string m_MadeMetricsDir;
+    // Worker, during an invisible run.
     RunResults m_RunResults;
+    // Read by the worker's set-up; edited only while no run is flagged.
     RunConfiguration& m_Config;
+    // Worker, during an invisible run: the road and its clock.
     Sim& m_Sim;
     const CSettings& m_Settings;
     Host& m_Host;
