@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,9 @@ protected:
         config.m_bConstVelocity = true;
         config.m_RoadLength = 100;
         config.m_Seed = 42;
+        // Relative paths, as the default traffic file's and with it the automatic metrics
+        // folder, lie in the temporary folder rather than the test's working folder.
+        config.m_ProjectFolder = std::filesystem::path(dir.file("Doc.tlp")).parent_path().string();
     }
 
     // A vehicle arriving at hh:mm:ss of day 1, month 1, year 0.
