@@ -1,6 +1,7 @@
 #include "cli/TrafficConvert.h"
 
 #include "cli/ExitCode.h"
+#include "cli/ReplacedFile.h"
 #include "cli/TrafficFormat.h"
 #include "trafficfiles/FileHandler.h"
 
@@ -16,7 +17,8 @@ constexpr unsigned KEEP_EVERY_LANE = 0xFFFFFFFE;
 const char* const HELP = R"(Usage: tarlo traffic convert IN OUT --from FORMAT --to FORMAT
 
 Reads every vehicle of the traffic file IN and writes it to OUT in the other format, in
-file order. Lines that give no vehicle are left out. OUT is replaced. IN may be a pipe
+file order. Lines that give no vehicle are left out. OUT is replaced once the writing
+is complete; when it fails, OUT is left as it was. IN may be a pipe
 or a FIFO, and - reads standard input; a read error ends the command with exit code 3
 and leaves OUT holding the vehicles read before it. SAFT records carry
 no direction or lane (they read back as direction 1, lane 1) and CASTOR and SAFT records
@@ -51,7 +53,8 @@ int run(CommandContext& context, const std::string& name, const std::string& out
         context.err << "tarlo: cannot read " << in.label << '\n';
         return EXIT_FILE_ERROR;
     }
-    auto writer = makeFileHandler(to, context.settings, 0, "", out);
+    ReplacedFile target(out);
+    auto writer = makeFileHandler(to, context.settings, 0, "", target.writePath());
     if (!writer || !writer->outputOpen()) {
         context.err << "tarlo: cannot write " << out << '\n';
         return EXIT_FILE_ERROR;
@@ -73,8 +76,8 @@ int run(CommandContext& context, const std::string& name, const std::string& out
             ++axlesLost;
     }
 
-    if (!writer->finishOutput()) {
-        context.err << "tarlo: cannot write " << out << '\n';
+    if (!writer->finishOutput() || !target.commit()) {
+        context.err << "tarlo: cannot write " << out << "; it is left as it was\n";
         return EXIT_FILE_ERROR;
     }
     if (reader->readFailed()) {

@@ -1,6 +1,7 @@
 #include "cli/TrafficGenerate.h"
 
 #include "cli/ExitCode.h"
+#include "cli/ReplacedFile.h"
 #include "project/settings/CSettings.h"
 #include "trafficfiles/FileHandler.h"
 #include "trafficfiles/TrafficGenerator.h"
@@ -28,7 +29,8 @@ Writes synthetic traffic to OUT (replaced): Poisson arrivals in every lane, neve
 than 1.5 s in one lane, of cars (2 axles, 1 to 2.5 t) and trucks of 2 to 6 axles (8 to
 44 t, 7 to 18 m, most of them in lane 1), with time stamps on the working-day calendar of
 the settings. Vehicles are written in arrival order. The same options and seed give the
-same file, byte for byte.
+same file, byte for byte. OUT is replaced once it is written in full; when the writing
+fails, OUT is left as it was.
 
 Options:
   --format FORMAT        castor, saft or kirro
@@ -85,7 +87,8 @@ int run(CommandContext& context, Request request) {
                              seconds(limit) + ")",
                          "traffic generate");
 
-    auto writer = makeFileHandler(request.format, context.settings, 0, "", request.path);
+    ReplacedFile target(request.path);
+    auto writer = makeFileHandler(request.format, context.settings, 0, "", target.writePath());
     if (!writer || !writer->outputOpen()) {
         context.err << "tarlo: cannot write " << request.path << '\n';
         return EXIT_FILE_ERROR;
@@ -100,8 +103,8 @@ int run(CommandContext& context, Request request) {
         last = vehicle->getTime();
         writer->writeVehicle(*vehicle);
     }
-    if (!writer->finishOutput()) {
-        context.err << "tarlo: cannot write " << request.path << '\n';
+    if (!writer->finishOutput() || !target.commit()) {
+        context.err << "tarlo: cannot write " << request.path << "; it is left as it was\n";
         return EXIT_FILE_ERROR;
     }
 

@@ -53,22 +53,35 @@ struct CliResult {
 };
 
 // Runs the built `tarlo` with the arguments (a shell-quoted string) in a clean
-// environment: the user's configuration folder is `configHome`, so no settings file of
-// the machine is read.
-inline CliResult runTarlo(const TempDir& dir, const std::string& arguments,
-                          const std::string& configHome = "", const std::string& producer = "") {
+// environment, after the shell text `before` (commands ending with "; " or a pipe's
+// producer ending with " | "): the user's configuration folder is `configHome`, so no
+// settings file of the machine is read.
+inline CliResult runTarloAfter(const TempDir& dir, const std::string& before,
+                               const std::string& arguments, const std::string& configHome = "") {
     const std::string out = dir.file("stdout.txt");
     const std::string err = dir.file("stderr.txt");
     const std::string home = configHome.empty() ? dir.file("config") : configHome;
-    const std::string command = (producer.empty() ? "" : producer + " | ") + "XDG_CONFIG_HOME='" +
-                                home + "' '" + TARLO_CLI_BINARY + "' " + arguments + " >'" + out +
-                                "' 2>'" + err + "'";
+    const std::string command = before + "XDG_CONFIG_HOME='" + home + "' '" + TARLO_CLI_BINARY +
+                                "' " + arguments + " >'" + out + "' 2>'" + err + "'";
     const int status = std::system(command.c_str());
     CliResult result;
     result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     result.out = readFile(out);
     result.err = readFile(err);
     return result;
+}
+
+inline CliResult runTarlo(const TempDir& dir, const std::string& arguments,
+                          const std::string& configHome = "", const std::string& producer = "") {
+    return runTarloAfter(dir, producer.empty() ? "" : producer + " | ", arguments, configHome);
+}
+
+// Runs `tarlo` as runTarlo does under the shell's resource limits (`ulimit` options). The
+// signal for passing the file size limit is ignored, so that a write beyond it fails as on
+// a full disk rather than ending the program.
+inline CliResult runTarloLimited(const TempDir& dir, const std::string& limits,
+                                 const std::string& arguments) {
+    return runTarloAfter(dir, "trap '' XFSZ; ulimit " + limits + "; ", arguments);
 }
 
 // Runs `tarlo` as runTarlo does, with its standard input the output of a shell command.

@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 #include <vector>
 
@@ -247,6 +250,52 @@ TEST(TrafficConvert, RefusesToOverwriteItsInput) {
                           "/./a.cas' --from castor --to kirro");
     EXPECT_EQ(result.exitCode, 2);
     EXPECT_EQ(readFile(file), before);
+}
+
+// The names in a folder.
+std::set<std::string> folderNames(const std::filesystem::path& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A write that fails part way, as on a full disk (here a file size limit of 32 KiB, far
+// below the output), must leave the target as it was and no temporary file beside it.
+TEST(TrafficWriting, AFailedWriteLeavesTheTargetAsItWas) {
+    const struct {
+        const char* name;
+        const char* arguments; // OUT stands for the target
+    } rows[] = {
+        {"convert", "traffic convert DIR/in.cas OUT --from castor --to kirro"},
+        {"generate", "traffic generate OUT --format castor --vehicles 5000 --seed 3"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string in = dir.file("in.cas");
+        ASSERT_EQ(
+            runTarlo(dir, "traffic generate '" + in + "' --format castor --vehicles 5000").exitCode,
+            0);
+        ASSERT_GT(std::filesystem::file_size(in), 64u << 10);
+        const std::string target = dir.file("target.out");
+        std::ofstream(target, std::ios::binary) << "the previous contents\r\n";
+        // The shell's redirections of the output are made before the command runs.
+        const std::set<std::string> before = {"in.cas", "target.out", "stdout.txt", "stderr.txt",
+                                              "config"};
+
+        std::string arguments = row.arguments;
+        if (const std::size_t at = arguments.find("DIR/"); at != std::string::npos)
+            arguments.replace(at, 4, dir.path().string() + "/");
+        arguments.replace(arguments.find("OUT"), 3, "'" + target + "'");
+        const CliResult result = runTarloLimited(dir, "-f 64", arguments);
+        EXPECT_EQ(result.exitCode, 3) << result.err;
+        EXPECT_EQ(result.err, "tarlo: cannot write " + target + "; it is left as it was\n");
+        EXPECT_EQ(readFile(target), "the previous contents\r\n");
+        std::set<std::string> names = folderNames(dir.path());
+        names.insert("config");
+        EXPECT_EQ(names, before);
+    }
 }
 
 struct ExitCase {
