@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <new>
 
 namespace tarlo {
@@ -98,9 +99,9 @@ void FileHandler::writeVehicle(const Vehicle& vehicle) {
 
 std::unique_ptr<Vehicle> FileHandler::readVehicle(std::string& line) {
     // Running into the end of the input without a character is no line. Deliberately: the
-    // stream's bad state (a read error, no memory for the line) also ends the reading, but
-    // is kept as a failure instead of passing for the end of the file.
-    if (!std::getline(m_In, line)) {
+    // stream's bad state (a read error) also ends the reading, but is kept as a failure
+    // instead of passing for the end of the file.
+    if (!readLine(line)) {
         if (m_In.bad())
             m_bReadFailed = true;
         line.clear();
@@ -116,6 +117,30 @@ std::unique_ptr<Vehicle> FileHandler::readVehicle(std::string& line) {
         return nullptr;
     vehicle->vehicleNo = m_NoRead;
     return vehicle;
+}
+
+bool FileHandler::readLine(std::string& line) {
+    m_In.getline(m_LineChars, m_LineLimit + 1);
+    std::streamsize kept = m_In.gcount();
+    if (m_In.bad())
+        return false;
+    if (m_In.fail()) {
+        // No character at all: the end of the input.
+        if (kept == 0)
+            return false;
+        // Deliberately: a line longer than any record (a damaged or foreign file) is not
+        // read whole, which could take all memory; its first m_LineLimit characters count
+        // as the line, and the rest is skipped to the line end.
+        m_In.clear();
+        m_In.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+        if (m_In.bad())
+            return false;
+    } else if (!m_In.eof()) {
+        // The line end was taken too.
+        --kept;
+    }
+    line.assign(m_LineChars, static_cast<std::size_t>(kept));
+    return true;
 }
 
 std::unique_ptr<Vehicle> FileHandler::readNextVehicle(bool& endOfFile) {

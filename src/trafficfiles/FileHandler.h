@@ -42,8 +42,8 @@ public:
     // False for an input read in one pass (a pipe, a FIFO, standard input), whose lines
     // could not be counted when it was opened.
     bool lineCountKnown() const { return m_bLinesCounted; }
-    // True once reading met an error (a device error, no memory for a line): the input
-    // ended early, and what was read is not the whole file.
+    // True once reading met an error (a device error): the input ended early, and what was
+    // read is not the whole file.
     bool readFailed() const { return m_bReadFailed; }
     int formatCode() const { return m_Format; }
     bool inputOpen() const { return m_In.is_open(); }
@@ -132,8 +132,15 @@ private:
     void openInput(const std::string& inFile);
     // Counts the lines to the end of the input; false on a read error.
     bool countLines();
+    // Reads the next line into `line` without its line end, keeping at most m_LineLimit
+    // characters and skipping the rest of a longer line, so that memory stays bounded
+    // whatever the input. False when there is no line or reading met an error.
+    bool readLine(std::string& line);
 
     static constexpr unsigned m_BlockSize = 10;
+    // More than any record holds: the furthest column a reader looks at is that of a Kirro
+    // record of 99 axles, 629 characters. A line kept to this length reads as in full.
+    static constexpr std::size_t m_LineLimit = 1024;
 
     int m_Format;
     unsigned m_LaneLimit;
@@ -147,6 +154,8 @@ private:
     std::ofstream m_Out;
     // Reused for every line read, so that reading allocates no line strings.
     std::string m_Line;
+    // The characters of the line being read, and room for the end of the text.
+    char m_LineChars[m_LineLimit + 1];
     // Every vehicle read starts as a copy of this one, built from the settings.
     Vehicle m_Prototype;
 };

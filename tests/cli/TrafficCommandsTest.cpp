@@ -298,6 +298,27 @@ TEST(TrafficWriting, AFailedWriteLeavesTheTargetAsItWas) {
     }
 }
 
+// A line of 200 MiB, far longer than any record, read under a 64 MiB address-space
+// ceiling: it counts as one line, its start as a record, and the reading goes on past it.
+TEST(TrafficReading, AHugeLineIsReadInBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer reserves more address space than the ceiling allows";
+#endif
+    TempDir dir;
+    const std::string record = "100116 2 0121320 5250 110 95212127 5045 60 0";
+    const std::string producer = "{ printf '" + record + "\\r\\n" + record +
+                                 "'; head -c 209715200 /dev/zero | tr '\\0' 7; printf '\\r\\n" +
+                                 record + "\\r\\n'; }";
+    const std::string out = dir.file("out.cas");
+    const CliResult result =
+        runTarloAfter(dir, "ulimit -v 65536; " + producer + " | ",
+                      "traffic convert - '" + out + "' --from castor --to castor");
+    EXPECT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Converted 3 vehicles from CASTOR to CASTOR (3 lines read, 0 without "
+                          "a vehicle)\n");
+    EXPECT_LT(std::filesystem::file_size(out), 1024u);
+}
+
 struct ExitCase {
     const char* arguments;
     int exitCode;

@@ -70,6 +70,22 @@ const std::vector<StreamCase>& streamCases() {
          {1, 3},
          {}},
         {"LaneLimitZeroKeepsNothing", r + "\n" + r + "\n", 0, 2, {}, {}},
+        // A line longer than any record reads as its first 1024 characters and counts as
+        // one line, at the end of the file too.
+        {"LongLineReadsAsItsStart",
+         r + std::string(5000, '7') + "\r\n" + r + "\n" + r + std::string(5000, ' '),
+         9,
+         3,
+         {1, 2, 3},
+         {}},
+        // A line cut at the limit must not lose the line end that follows it.
+        {"LinesAtTheLimit",
+         r + std::string(1024 - r.size(), ' ') + "\n" + r + std::string(1025 - r.size(), ' ') +
+             "\n" + r + std::string(1024 - r.size(), ' '),
+         9,
+         3,
+         {1, 2, 3},
+         {}},
         {"MoreThanOneBlock",
          repeat(r + "\n", 11) + r,
          9,
