@@ -1,8 +1,12 @@
 # Set-up and everyday commands. `make demo` runs the main job on the example, `make test`
-# runs every test, plainly and again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# runs every test, plainly and again under AddressSanitizer and UndefinedBehaviorSanitizer,
+# and the tests that start worker threads under ThreadSanitizer.
 
 BUILD_DIR ?= build
 ASAN_DIR ?= build-asan
+TSAN_DIR ?= build-tsan
+# The test programs whose runs start a worker thread.
+TSAN_TESTS := test_project test_detectors
 DEMO_DIR ?= out
 # Where `make install` puts the programs; DESTDIR stages the tree for a package.
 PREFIX ?= /usr/local
@@ -13,7 +17,7 @@ DEB_PACKAGES := build-essential cmake ninja-build libboost-serialization-dev lib
                 qt6-base-dev qt6-charts-dev libgtest-dev libbenchmark-dev \
                 libqt6gui6
 
-.PHONY: all deps configure build test test-plain test-asan demo bench install clean
+.PHONY: all deps configure build test test-plain test-asan test-tsan demo bench install clean
 
 all: build
 
@@ -34,7 +38,7 @@ $(BUILD_DIR)/build.ninja: | deps
 build: deps $(BUILD_DIR)/build.ninja
 	cmake --build $(BUILD_DIR)
 
-test: test-plain test-asan
+test: test-plain test-asan test-tsan
 
 test-plain: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
@@ -44,6 +48,14 @@ test-asan: deps
 		-DTARLO_BENCH=OFF $(LAUNCHER)
 	cmake --build $(ASAN_DIR)
 	ctest --test-dir $(ASAN_DIR) --output-on-failure
+
+# A report of ThreadSanitizer fails the test program that met it.
+test-tsan: deps
+	cmake -S . -B $(TSAN_DIR) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTARLO_TSAN=ON \
+		-DTARLO_BENCH=OFF -DTARLO_GUI=OFF $(LAUNCHER)
+	cmake --build $(TSAN_DIR) --target $(TSAN_TESTS)
+	cd $(TSAN_DIR)/tests && for t in $(TSAN_TESTS); do \
+		TSAN_OPTIONS=halt_on_error=1 ./$$t || exit 1; done
 
 demo: build
 	@mkdir -p $(DEMO_DIR)
@@ -61,4 +73,4 @@ install: build
 	-[ -n "$(DESTDIR)" ] || update-mime-database $(PREFIX)/share/mime 2>/dev/null
 
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(DEMO_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(TSAN_DIR) $(DEMO_DIR)
