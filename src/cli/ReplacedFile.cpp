@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 namespace tarlo::cli {
 

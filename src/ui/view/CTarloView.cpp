@@ -55,7 +55,7 @@ bool CTarloView::isPaused() const {
 }
 
 const LaneSnapshot* CTarloView::visibleLanes() const {
-    // An invisible run's worker writes the snapshot; the view only draws a visible run's.
+    // An invisible run shows no road; the view only draws a visible run's snapshot.
     const RunControl& run = m_Doc.runControl();
     if (run.m_bInvisibleRun)
         return nullptr;
