@@ -353,6 +353,7 @@ void RunControl::runInvisible() {
     m_bInvisibleRun = true;
     m_bRunning = true;
     m_Host.resetStatusPane();
+    m_bWorkerBusy = true;
     m_pWorkerThread = std::thread(&RunControl::runWorker, this, m_DocumentName());
     writeOutput("| Simulation running...");
 }
@@ -370,11 +371,17 @@ void RunControl::runWorker(const std::string& documentName) {
         writeOutput(documentName, "| Simulation initialization failed");
         m_Host.showMessage(initProblemText, MessageIcon::Error);
     }
+    // Stop leaves the running state at once; closing the document does not.
+    const bool stoppedByUser = !m_bRunning;
     clearRun();
-    // Unless the user stopped the run, the shell still shows it running: tell it the end.
+    m_bWorkerBusy = false;
+    // Unless the user stopped the run, the shell still shows it running: tell it the end. A
+    // stopped run is told again, so that the shell lets the elements be edited once more.
     if (m_bInvisibleRun.exchange(false))
         m_Host.postRunNotification(started ? RunNotification::InvisibleFinished
                                            : RunNotification::Stopped);
+    else if (stoppedByUser)
+        m_Host.postRunNotification(RunNotification::Stopped);
 }
 
 void RunControl::togglePause() {

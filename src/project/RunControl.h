@@ -95,8 +95,9 @@ public:
     bool canToggleMute() const { return !m_bRunning; }
     bool isMuteDetectorsChecked() const { return m_bMuteDetectors; }
     bool isMuteBridgesChecked() const { return m_bMuteBridges; }
-    // Element editing, and creating or opening a document.
-    bool canEditElements() const { return !m_bRunning; }
+    // Element editing, and creating or opening a document. Deliberately: editing also waits
+    // for a stopped worker to leave, as its set-up may still be reading the elements.
+    bool canEditElements() const { return !m_bRunning && !m_bWorkerBusy; }
     bool canOpenDocument() const { return !m_bInvisibleRun; }
 
     // Who touches what while an invisible run's worker lives (from runInvisible until its
@@ -140,6 +141,8 @@ public:
     LaneSnapshot m_LaneSnapshot;
     // User interface: only the user-interface thread starts, tests and joins the worker.
     std::thread m_pWorkerThread;
+    // Shared: set before the worker starts, cleared by the worker as it leaves.
+    std::atomic<bool> m_bWorkerBusy{false};
     // Shared: the last run met a read error in its traffic file and lacks the rest of it.
     std::atomic<bool> m_bTrafficReadFailed{false};
 

@@ -352,9 +352,12 @@ TEST_F(RunTest, InvisibleRunStoppedMidway) {
     EXPECT_EQ(host.stepValuesShown, 0);
 
     run.stopSimulation();
+    // The elements stay locked until the stopped worker has left, and the shell is told then.
     run.waitForWorker();
+    EXPECT_TRUE(run.canEditElements());
     EXPECT_EQ(host.posted(),
-              (std::vector<RunNotification>{RunNotification::Started, RunNotification::Stopped}));
+              (std::vector<RunNotification>{RunNotification::Started, RunNotification::Stopped,
+                                            RunNotification::Stopped}));
     EXPECT_EQ(lines().back(), "| Simulation stopped");
     EXPECT_FALSE(wroteCompletion());
     EXPECT_EQ(messageTexts(), std::vector<std::string>{"Simulation already running"});
