@@ -156,9 +156,21 @@ private slots:
                         {"open", false}},
                        "invisible");
         shell.command("stop")->trigger();
-        expectCommands(shell, idle, "stopped invisible");
+        // The stopped worker is still in its set-up, reading the elements: they stay locked.
+        expectCommands(shell,
+                       {{"runInvisible", true},
+                        {"stop", false},
+                        {"addBridge", false},
+                        {"delete", false},
+                        {"rename", false},
+                        {"save", false},
+                        {"new", true},
+                        {"open", true}},
+                       "stopped invisible, worker in set-up");
         gate.release();
         window->document().runControl().waitForInvisibleRun();
+        QCoreApplication::processEvents();
+        expectCommands(shell, idle, "stopped invisible");
     }
 
     void muteCommandsShowTheirCheckMarks() {
