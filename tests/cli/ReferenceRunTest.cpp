@@ -41,9 +41,9 @@ std::string firstDifference(const std::string& expected, const std::string& actu
 TEST(ReferenceRun, WritesTheReferenceFilesByteForByte) {
     TempDir dir;
     const std::string metrics = dir.file("metrics");
-    const CliResult run = runTarlo(dir, "run '" + (REFERENCE / "short.tlp").string() +
-                                            "' --seed 1 --quiet --no-summary --metrics '" +
-                                            metrics + "'");
+    const CliResult run =
+        runTarlo(dir, "run '" + (REFERENCE / "short.tlp").string() +
+                          "' --seed 1 --quiet --no-summary --metrics '" + metrics + "'");
     ASSERT_EQ(run.exitCode, 0) << run.out << run.err;
 
     const std::filesystem::path expected = REFERENCE / "expected";
