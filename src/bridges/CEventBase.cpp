@@ -105,14 +105,19 @@ void CEventBase::WriteHeader(std::string_view first, std::string_view perLE) {
         m_Row += ',';
     }
     EmitRow();
+    // The header is on disk from the start: the file shows what it will hold.
+    if (m_File.is_open())
+        m_File.flush();
 }
 
+// The row goes into the file's buffer, which reaches the file when it fills and when the
+// file is closed: at the end of the run, and when it is stopped or interrupted, as the run's
+// bridges are finished or destroyed then.
 void CEventBase::EmitRow() {
     if (!m_File.is_open())
         return;
     m_Row += LineEnd;
     m_File.write(m_Row.data(), static_cast<std::streamsize>(m_Row.size()));
-    m_File.flush();
 }
 
 void CEventBase::AppendFixed(std::string& out, double value, int precision, int width) {
