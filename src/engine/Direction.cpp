@@ -26,7 +26,7 @@ void Direction::init(const CSettings& settings, int firstLaneIndex,
         Lane& lane = lanes.emplace_back(settings, firstLaneIndex + i, laneLengths[i], timeStep,
                                         positive, allowLaneChanging);
         lane.bridges = bridges;
-        lane.detectors = detectors;
+        lane.setDetectors(detectors);
         lane.segments = segments;
         lane.hasLaneChangeDetector = recorder != nullptr;
         lane.laneChangeDetector = recorder;

@@ -128,9 +128,13 @@ bool Lane::move() {
     return finished();
 }
 
-void Lane::checkDetectors(const Vehicle& vehicle) const {
-    for (Detector* detector : detectors)
-        detector->passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
+void Lane::setDetectors(std::vector<Detector*> list) {
+    detectors = std::move(list);
+    detectorIndex = DetectorIndex(detectors);
+}
+
+void Lane::checkDetectors(Vehicle& vehicle) const {
+    detectorIndex.passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
 }
 
 // A move covers the stretch of road (p0, p1]; a vehicle's first move from the entrance

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "detectors/DetectorIndex.h"
 #include "engine/Vehicle.h"
 
 #include <memory>
@@ -64,10 +65,14 @@ public:
     double bridgeBuffer;
     // The road's bridges; a vehicle is listed by each while near it.
     std::vector<CBridge*> bridges;
+    // Gives the lane every detector of its direction.
+    void setDetectors(std::vector<Detector*> list);
     // Every detector of the lane's direction.
     std::vector<Detector*> detectors;
     // Every road segment of the lane's direction, sorted by start.
     std::vector<RoadSegment*> segments;
+    // The detectors by where they watch, for the pass checks of the moves.
+    DetectorIndex detectorIndex;
     bool hasLaneChangeDetector = false;
     LaneChangeRecorder* laneChangeDetector = nullptr;
 
@@ -75,7 +80,7 @@ public:
     static constexpr double exitDistance = 10.0;
 
 private:
-    void checkDetectors(const Vehicle& vehicle) const;
+    void checkDetectors(Vehicle& vehicle) const;
     void crossSegments(Vehicle& vehicle) const;
     void trackBridges(const Vehicle& vehicle) const;
 

@@ -107,6 +107,7 @@ void Vehicle::resetPositionState() {
     position = 0.0;
     globalPosition = 0.0;
     laneChangeTimer = 0.0;
+    detectorCheckFrom = -std::numeric_limits<double>::infinity();
 }
 
 } // namespace tarlo

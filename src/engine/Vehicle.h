@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -82,6 +83,9 @@ public:
     double laneChangeDelay = 0.0;
     unsigned daysPerMonth = 0;
     unsigned monthsPerYear = 0;
+    // Where the vehicle's moves may next reach a position a detector of its direction
+    // watches; the lane's detector index keeps it (a move that ends short of it reaches none).
+    double detectorCheckFrom = -std::numeric_limits<double>::infinity();
     // Null until the road classifies the vehicle at release.
     const CVehicleType* type = nullptr;
 };
