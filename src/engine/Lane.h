@@ -47,6 +47,13 @@ public:
         std::size_t insertIndex = 0;
     };
     Neighbours findNeighbours(double position) const;
+    // The same answer as findNeighbours, for the lane-change pass of a neighbouring lane:
+    // O(1) amortised when the positions come front to back and the occupants are in order,
+    // O(log n) when they are not (vehicles drive through each other in constant-velocity
+    // mode). forgetNeighbourSearch() must come first whenever the lane may have changed
+    // other than by the pass's own changes into it.
+    Neighbours searchNeighbours(double position);
+    void forgetNeighbourSearch() { m_bSearchReady = false; }
 
     // A lane is finished when it holds no vehicle other than static ones.
     bool finished() const { return vehicles.size() == static_cast<std::size_t>(staticCount); }
@@ -80,6 +87,10 @@ public:
     static constexpr double exitDistance = 10.0;
 
 private:
+    // Notes whether the occupants are in order and, when they are not, the greatest
+    // position at or behind each index.
+    void prepareNeighbourSearch();
+
     void checkDetectors(Vehicle& vehicle) const;
     void crossSegments(Vehicle& vehicle) const;
     void trackBridges(const Vehicle& vehicle) const;
@@ -89,6 +100,13 @@ private:
     bool tryLaneChange(std::size_t i);
     // Moves vehicle i into the lane chosen by `result` (1 left, 2 right).
     Lane& changeLane(std::size_t i, int result, std::size_t leftIndex, std::size_t rightIndex);
+
+    bool m_bSearchReady = false;
+    bool m_bOrdered = true;
+    // Where the last search in an ordered lane ended; the next one starts there.
+    std::size_t m_SearchIndex = 0;
+    // Unordered lanes: the greatest position from each index to the back.
+    std::vector<double> m_vGreatestBehind;
 };
 
 } // namespace tarlo

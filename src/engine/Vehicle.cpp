@@ -3,6 +3,7 @@
 #include "engine/DriverModel.h"
 #include "project/settings/CSettings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -66,6 +67,30 @@ double Vehicle::accelerationBehind(const Vehicle& leader) const {
     const double dv = speed - leader.speed;
     const double s = leader.position - leader.length - position;
     return driver->acceleration(dv, s);
+}
+
+double Vehicle::knownAcceleration(const Vehicle* leader) const {
+    if (!(speed == m_KnownSpeed && position == m_KnownPosition)) {
+        m_KnownSpeed = speed;
+        m_KnownPosition = position;
+        m_KnownCount = 0;
+        m_NextKnown = 0;
+    }
+    for (std::size_t i = 0; i < m_KnownCount; ++i) {
+        const KnownAcceleration& known = m_Known[i];
+        if (known.leader == leader &&
+            (!leader || (known.leaderSpeed == leader->speed &&
+                         known.leaderPosition == leader->position &&
+                         known.leaderLength == leader->length)))
+            return known.value;
+    }
+    const double value = acceleration(leader);
+    m_Known[m_NextKnown] = leader ? KnownAcceleration{leader, leader->speed, leader->position,
+                                                      leader->length, value}
+                                  : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
+    m_NextKnown = (m_NextKnown + 1) % KNOWN_ACCELERATIONS;
+    m_KnownCount = std::max(m_KnownCount, m_NextKnown == 0 ? KNOWN_ACCELERATIONS : m_NextKnown);
+    return value;
 }
 
 int Vehicle::chooseLane(const Vehicle* leader, const Vehicle* follower, const Vehicle* leftLeader,
