@@ -12,7 +12,9 @@ namespace {
 
 // How vehicle x would accelerate behind the given leader (none: free road); the rule asks
 // for several of them more than once, and the lane's pass has worked out some already.
-double acc(const Vehicle& x, const Vehicle* leader) { return x.knownAcceleration(leader); }
+double acc(const Vehicle& x, const Vehicle* leader) {
+    return x.knownAcceleration(leader);
+}
 
 // Makes any loss of the others count for nothing unless a vehicle follows in the new lane.
 constexpr double noNewFollowerLoss = -1000000.0;

@@ -53,8 +53,7 @@ bool Lane::tryLaneChange(std::size_t i) {
     Vehicle& vehicle = *vehicles[i];
     const Vehicle* leader = vehicles[i - 1].get();
     const Vehicle* follower = i + 1 < vehicles.size() ? vehicles[i + 1].get() : nullptr;
-    const Neighbours left =
-        leftLane ? leftLane->searchNeighbours(vehicle.position) : Neighbours{};
+    const Neighbours left = leftLane ? leftLane->searchNeighbours(vehicle.position) : Neighbours{};
     const Neighbours right =
         rightLane ? rightLane->searchNeighbours(vehicle.position) : Neighbours{};
     const int result =

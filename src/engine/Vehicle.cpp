@@ -78,16 +78,15 @@ double Vehicle::knownAcceleration(const Vehicle* leader) const {
     }
     for (std::size_t i = 0; i < m_KnownCount; ++i) {
         const KnownAcceleration& known = m_Known[i];
-        if (known.leader == leader &&
-            (!leader || (known.leaderSpeed == leader->speed &&
-                         known.leaderPosition == leader->position &&
-                         known.leaderLength == leader->length)))
+        if (known.leader == leader && (!leader || (known.leaderSpeed == leader->speed &&
+                                                   known.leaderPosition == leader->position &&
+                                                   known.leaderLength == leader->length)))
             return known.value;
     }
     const double value = acceleration(leader);
-    m_Known[m_NextKnown] = leader ? KnownAcceleration{leader, leader->speed, leader->position,
-                                                      leader->length, value}
-                                  : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
+    m_Known[m_NextKnown] =
+        leader ? KnownAcceleration{leader, leader->speed, leader->position, leader->length, value}
+               : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
     m_NextKnown = (m_NextKnown + 1) % KNOWN_ACCELERATIONS;
     m_KnownCount = std::max(m_KnownCount, m_NextKnown == 0 ? KNOWN_ACCELERATIONS : m_NextKnown);
     return value;

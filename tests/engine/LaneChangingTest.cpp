@@ -163,7 +163,8 @@ TEST_F(LaneChangingTest, TheSearchOfANeighbourLaneAnswersAsTheScanFromTheBack) {
     };
     const Case cases[] = {
         {"empty", {}, {100.0, 0.0}},
-        {"in order, front to back", {900, 700, 700, 500, 300, 100},
+        {"in order, front to back",
+         {900, 700, 700, 500, 300, 100},
          {950, 900, 800, 700, 700, 650, 500, 200, 100, 50, 0}},
         {"in order, out of turn", {900, 700, 700, 500, 300, 100}, {100, 950, 700, 300, 0, 650}},
         {"out of order", {500, 900, 100, 700, 700, 300}, {950, 900, 800, 700, 600, 300, 50}},
