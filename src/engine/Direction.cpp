@@ -25,7 +25,7 @@ void Direction::init(const CSettings& settings, int firstLaneIndex,
     for (int i = 0; i < noLanes; ++i) {
         Lane& lane = lanes.emplace_back(settings, firstLaneIndex + i, laneLengths[i], timeStep,
                                         positive, allowLaneChanging);
-        lane.bridges = bridges;
+        lane.setBridges(bridges);
         lane.setDetectors(detectors);
         lane.segments = segments;
         lane.hasLaneChangeDetector = recorder != nullptr;

@@ -234,11 +234,25 @@ void Lane::crossSegments(Vehicle& vehicle) const {
         vehicle.driver->resetDesiredSpeed();
 }
 
+void Lane::setBridges(std::vector<CBridge*> list) {
+    bridges = std::move(list);
+    m_vBridgeEdges.clear();
+    for (const CBridge* bridge : bridges) {
+        m_vBridgeEdges.push_back(bridge->ZoneStart(positive) - bridgeBuffer);
+        m_vBridgeEdges.push_back(bridge->ZoneEnd(positive) + bridgeBuffer);
+    }
+    std::sort(m_vBridgeEdges.begin(), m_vBridgeEdges.end());
+}
+
 // A vehicle is listed from the step its front reaches the buffer before the bridge until
-// the step its front is the buffer past it.
-void Lane::trackBridges(const Vehicle& vehicle) const {
+// the step its front is the buffer past it. Vehicles only go forwards, so a move that ends
+// short of the next edge beyond the vehicle's last checked move passes none: the vehicles
+// away from every bridge cost one comparison.
+void Lane::trackBridges(Vehicle& vehicle) const {
     const double p0 = vehicle.previousPosition;
     const double p1 = vehicle.position;
+    if (p1 < vehicle.bridgeCheckFrom)
+        return;
     for (CBridge* bridge : bridges) {
         const double on = bridge->ZoneStart(positive) - bridgeBuffer;
         const double off = bridge->ZoneEnd(positive) + bridgeBuffer;
@@ -247,6 +261,9 @@ void Lane::trackBridges(const Vehicle& vehicle) const {
         else if (p0 < off && p1 >= off)
             bridge->RemoveVehicle(&vehicle);
     }
+    const auto next = std::upper_bound(m_vBridgeEdges.begin(), m_vBridgeEdges.end(), p1);
+    vehicle.bridgeCheckFrom =
+        next == m_vBridgeEdges.end() ? std::numeric_limits<double>::infinity() : *next;
 }
 
 void Lane::appendVehicle(std::unique_ptr<Vehicle> vehicle) {

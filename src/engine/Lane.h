@@ -70,6 +70,8 @@ public:
     Lane* leftLane = nullptr;
     Lane* rightLane = nullptr;
     double bridgeBuffer;
+    // Gives the lane the road's bridges.
+    void setBridges(std::vector<CBridge*> list);
     // The road's bridges; a vehicle is listed by each while near it.
     std::vector<CBridge*> bridges;
     // Gives the lane every detector of its direction.
@@ -93,13 +95,17 @@ private:
 
     void checkDetectors(Vehicle& vehicle) const;
     void crossSegments(Vehicle& vehicle) const;
-    void trackBridges(const Vehicle& vehicle) const;
+    void trackBridges(Vehicle& vehicle) const;
 
     // Evaluates a change for vehicle i; true when it has left this lane (its slot is then
     // empty and the caller erases it).
     bool tryLaneChange(std::size_t i);
     // Moves vehicle i into the lane chosen by `result` (1 left, 2 right).
     Lane& changeLane(std::size_t i, int result, std::size_t leftIndex, std::size_t rightIndex);
+
+    // The positions, ascending, where a vehicle of this lane is put on or taken off a
+    // bridge's list.
+    std::vector<double> m_vBridgeEdges;
 
     bool m_bSearchReady = false;
     bool m_bOrdered = true;

@@ -132,6 +132,7 @@ void Vehicle::resetPositionState() {
     globalPosition = 0.0;
     laneChangeTimer = 0.0;
     detectorCheckFrom = -std::numeric_limits<double>::infinity();
+    bridgeCheckFrom = -std::numeric_limits<double>::infinity();
 }
 
 } // namespace tarlo

@@ -93,6 +93,8 @@ public:
     // Where the vehicle's moves may next reach a position a detector of its direction
     // watches; the lane's detector index keeps it (a move that ends short of it reaches none).
     double detectorCheckFrom = -std::numeric_limits<double>::infinity();
+    // Likewise where its moves may next reach the edge of a bridge's zone (the lane keeps it).
+    double bridgeCheckFrom = -std::numeric_limits<double>::infinity();
     // Null until the road classifies the vehicle at release.
     const CVehicleType* type = nullptr;
 
