@@ -230,6 +230,18 @@ void IDM::gapControlOn(double G) {
 double IDM::laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
                                 const Vehicle* newLeader, const Vehicle* newFollower, Vehicle& self,
                                 bool outward) {
+    return incentive(leader, follower, newLeader, newFollower, self, outward, std::nullopt);
+}
+
+double IDM::laneChangeIncentiveAbove(const Vehicle* leader, const Vehicle* follower,
+                                     const Vehicle* newLeader, const Vehicle* newFollower,
+                                     Vehicle& self, bool outward, double worthAbove) {
+    return incentive(leader, follower, newLeader, newFollower, self, outward, worthAbove);
+}
+
+double IDM::incentive(const Vehicle* leader, const Vehicle* follower, const Vehicle* newLeader,
+                      const Vehicle* newFollower, Vehicle& self, bool outward,
+                      std::optional<double> worthAbove) {
     if (laneChangeBanActive)
         return 0.0;
 
@@ -244,6 +256,15 @@ double IDM::laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
         gain = accNew - acc(self, leader);
     } else {
         gain = acc(self, nullptr) - acc(self, leader);
+    }
+    const double biasTerm = outward ? -bias : bias;
+    // The others' loss only lowers the incentive (politeness is not negative), so gain plus
+    // bias bounds it: a change that cannot get above the threshold, or above what the
+    // caller weighs, needs none of the followers' accelerations.
+    if (worthAbove && politeness >= 0.0) {
+        const double bound = gain + biasTerm;
+        if (bound <= threshold || bound < *worthAbove)
+            return 0.0;
     }
 
     // The new follower's loss, refused when V would cut in too close or too hard.
@@ -270,7 +291,7 @@ double IDM::laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
         othersLoss = 0.0;
 
     // A move towards the inside lane is favoured by the bias.
-    const double incentive = gain - politeness * othersLoss + (outward ? -bias : bias);
+    const double incentive = gain - politeness * othersLoss + biasTerm;
     // An undefined incentive (a driver without a desired speed) is no reason to move.
     return incentive > threshold ? incentive : 0.0;
 }

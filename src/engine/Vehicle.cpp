@@ -97,15 +97,18 @@ int Vehicle::chooseLane(const Vehicle* leader, const Vehicle* follower, const Ve
                         const Vehicle* rightFollower, bool leftExists, bool rightExists) {
     if (!driver)
         return 0;
-    // Driving on the right the left lane is the outside one.
+    // Driving on the right the left lane is the outside one. A side whose incentive is below
+    // worthChanging decides nothing (the other side wins, or neither), so the driver may
+    // stop working it out as soon as it knows.
+    constexpr double worthChanging = 0.0001;
     double left = 0.0, right = 0.0;
     if (leftExists)
-        left = driver->laneChangeIncentive(leader, follower, leftLeader, leftFollower, *this,
-                                           driveOnRight);
+        left = driver->laneChangeIncentiveAbove(leader, follower, leftLeader, leftFollower, *this,
+                                                driveOnRight, worthChanging);
     if (rightExists)
-        right = driver->laneChangeIncentive(leader, follower, rightLeader, rightFollower, *this,
-                                            !driveOnRight);
-    if (left < 0.0001 && right < 0.0001)
+        right = driver->laneChangeIncentiveAbove(leader, follower, rightLeader, rightFollower,
+                                                 *this, !driveOnRight, worthChanging);
+    if (left < worthChanging && right < worthChanging)
         return 0;
     return left > right ? 1 : 2;
 }
