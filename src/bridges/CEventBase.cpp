@@ -110,9 +110,12 @@ void CEventBase::WriteHeader(std::string_view first, std::string_view perLE) {
         m_File.flush();
 }
 
-// The row goes into the file's buffer, which reaches the file when it fills and when the
-// file is closed: at the end of the run, and when it is stopped or interrupted, as the run's
-// bridges are finished or destroyed then.
+// Deliberately: the row goes into the file's FILE_BUFFER_MB buffer instead of being flushed
+// as each row ends, as the block, threshold and time-history rows were: a flush per row
+// made the buffer useless and cost a write call per row. The buffer reaches the file when
+// it fills and when the file is closed: at the end of the run, and when it is stopped or
+// interrupted, as the run's bridges are finished or destroyed then. A file being written is
+// thus complete only up to its last full buffer until the run ends.
 void CEventBase::EmitRow() {
     if (!m_File.is_open())
         return;
