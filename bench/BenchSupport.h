@@ -36,17 +36,42 @@ public:
     std::tm localTime() override { return {}; }
 };
 
+// A field of /proc/self/status in bytes ("VmHWM", "VmRSS"), or -1 where there is none.
+inline double statusBytes(const std::string& field) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field + ":", 0) == 0)
+            return std::stod(line.substr(field.size() + 1)) * 1024.0; // reported in kB
+    return -1.0;
+}
+
 // Peak resident memory of the process in bytes: VmHWM from /proc/self/status, or the
 // maximum resident set size from getrusage where there is no /proc.
 inline double peakResidentBytes() {
-    std::ifstream status("/proc/self/status");
-    for (std::string line; std::getline(status, line);)
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::stod(line.substr(6)) * 1024.0; // reported in kB
+    const double peak = statusBytes("VmHWM");
+    if (peak >= 0.0)
+        return peak;
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) * 1024.0; // kilobytes on Linux
 }
+
+// The memory of one benchmark case alone, although the cases share a process: made at the
+// start of the case, it resets the process's peak resident size to the current one (Linux
+// clear_refs), so that the peak read at the end is the case's own and its growth is the
+// memory the case took.
+class CaseMemory {
+public:
+    CaseMemory() {
+        std::ofstream("/proc/self/clear_refs") << "5";
+        m_Start = statusBytes("VmRSS");
+    }
+    double peakMiB() const { return peakResidentBytes() / (1024.0 * 1024.0); }
+    double growthMiB() const { return (peakResidentBytes() - m_Start) / (1024.0 * 1024.0); }
+
+private:
+    double m_Start = 0.0;
+};
 
 // A directory of its own under the system's temporary folder, removed with the object;
 // `tag` keeps the directories of one process apart.
@@ -129,14 +154,15 @@ struct RunTotals {
 };
 
 // Steps a simulation whose run has been set up (`running` as its set-up answered) to its
-// end, counting the vehicles of every step; `afterStep` sees the simulation after each step.
+// end as an invisible run does, counting the vehicles on the road after every step;
+// `afterStep` sees the simulation after each step.
 template <class AfterStep = void (*)(const Sim&)>
 void stepToEnd(
     Sim& sim, bool running, RunTotals& totals, AfterStep afterStep = [](const Sim&) {}) {
     const double start = sim.time;
     while (running) {
-        for (const auto& lane : sim.step(running))
-            totals.vehicleSteps += lane.size();
+        sim.advance(running);
+        totals.vehicleSteps += static_cast<std::uint64_t>(sim.road.vehicleCount());
         afterStep(sim);
     }
     totals.simulatedSeconds += sim.time - start;
@@ -152,13 +178,14 @@ void runToEnd(
     stepToEnd(sim, ok, totals, afterStep);
 }
 
-// The rates every run benchmark reports, and the peak memory.
-inline void reportRun(benchmark::State& state, const RunTotals& totals) {
+// The rates every run benchmark reports, and the case's peak memory and its growth.
+inline void reportRun(benchmark::State& state, const RunTotals& totals, const CaseMemory& memory) {
     state.counters["vehicle-steps/s"] =
         benchmark::Counter(static_cast<double>(totals.vehicleSteps), benchmark::Counter::kIsRate);
     state.counters["sim-s/wall-s"] =
         benchmark::Counter(totals.simulatedSeconds, benchmark::Counter::kIsRate);
-    state.counters["peak_rss_MiB"] = peakResidentBytes() / (1024.0 * 1024.0);
+    state.counters["peak_rss_MiB"] = memory.peakMiB();
+    state.counters["rss_growth_MiB"] = memory.growthMiB();
 }
 
 } // namespace tarlo::bench

@@ -35,6 +35,7 @@ void BM_DemoDay(benchmark::State& state) {
     const std::filesystem::path metrics = directory.path() / "metrics";
     std::filesystem::create_directories(metrics);
 
+    const CaseMemory memory;
     RunTotals totals;
     double wallSeconds = 0.0;
     for (auto _ : state) {
@@ -53,7 +54,7 @@ void BM_DemoDay(benchmark::State& state) {
         wallSeconds +=
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     }
-    reportRun(state, totals);
+    reportRun(state, totals, memory);
     state.counters["wall_s"] = wallSeconds;
     state.counters["simulated_h"] = totals.simulatedSeconds / 3600.0;
 }

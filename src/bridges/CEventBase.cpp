@@ -105,14 +105,22 @@ void CEventBase::WriteHeader(std::string_view first, std::string_view perLE) {
         m_Row += ',';
     }
     EmitRow();
+    // The header is on disk from the start: the file shows what it will hold.
+    if (m_File.is_open())
+        m_File.flush();
 }
 
+// Deliberately: the row goes into the file's FILE_BUFFER_MB buffer instead of being flushed
+// as each row ends, as the block, threshold and time-history rows were: a flush per row
+// made the buffer useless and cost a write call per row. The buffer reaches the file when
+// it fills and when the file is closed: at the end of the run, and when it is stopped or
+// interrupted, as the run's bridges are finished or destroyed then. A file being written is
+// thus complete only up to its last full buffer until the run ends.
 void CEventBase::EmitRow() {
     if (!m_File.is_open())
         return;
     m_Row += LineEnd;
     m_File.write(m_Row.data(), static_cast<std::streamsize>(m_Row.size()));
-    m_File.flush();
 }
 
 void CEventBase::AppendFixed(std::string& out, double value, int precision, int width) {

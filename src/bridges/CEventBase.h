@@ -78,7 +78,7 @@ protected:
     void CloseStream();
     // `first` + "," then, per load effect, `perLE` + "LE i: description," and the line end.
     void WriteHeader(std::string_view first, std::string_view perLE);
-    // Ends the row assembled in m_Row, writes it with one call and flushes it.
+    // Ends the row assembled in m_Row and writes it into the buffer with one call.
     void EmitRow();
     // The values that have a load-effect column.
     std::span<const double> Columns(std::span<const double> values) const {

@@ -26,6 +26,14 @@ std::shared_ptr<CInfluenceLine> CInfLineDiscrete::Clone() const {
     return std::make_shared<CInfLineDiscrete>(*this);
 }
 
+// The last ordinate holds within the end tolerance of the length, the others from the
+// first distance to the length.
+CInfluenceLine::Reach CInfLineDiscrete::Support() const {
+    if (m_Usable == 0)
+        return {1.0, 0.0};
+    return {std::min(m_vDistance[0], m_Length - EndTolerance), m_Length + EndTolerance};
+}
+
 double CInfLineDiscrete::GetOrdinate(double x) const {
     const std::size_t n = m_Usable;
     if (n == 0)

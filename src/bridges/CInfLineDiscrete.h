@@ -28,6 +28,7 @@ public:
     // Zero before the first distance and beyond the end; a line without points is zero
     // everywhere, and only points that have both a distance and an ordinate are used.
     double GetOrdinate(double x) const override;
+    Reach Support() const override;
 
     int GetID() const { return m_ID; }
     void SetID(int id) { m_ID = id; }

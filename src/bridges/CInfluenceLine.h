@@ -21,6 +21,13 @@ public:
     // Evaluated for every axle, load effect and calculation sub-step of a run, so it
     // allocates nothing and changes nothing.
     virtual double GetOrdinate(double x) const = 0;
+    // The stretch outside which every ordinate is 0 (empty, first > last, for a line with
+    // no ordinates at all): an axle outside it adds nothing.
+    struct Reach {
+        double first;
+        double last;
+    };
+    virtual Reach Support() const = 0;
 
     int GetType() const { return m_Type; }
     double GetLength() const { return m_Length; }

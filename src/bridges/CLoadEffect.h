@@ -33,6 +33,17 @@ public:
             return 0.0;
         const double d = vehicle.dirPositive ? -1.0 : 1.0;
         const double x0 = vehicle.globalPosition - d * advance - m_BridgeStart;
+        // A vehicle whose axles are all before or all beyond the line adds 0 for each (a sum
+        // of zeros is +0, and adding it changes no value): its ordinates are not looked up.
+        const auto [first, last] = m_pInfLine->Support();
+        bool allBefore = true, allBeyond = true;
+        for (const Axle& axle : vehicle.axles) {
+            const double x = x0 + d * axle.position;
+            allBefore = allBefore && x < first;
+            allBeyond = allBeyond && x > last;
+        }
+        if (allBefore || allBeyond)
+            return 0.0;
         double sum = 0.0;
         for (const Axle& axle : vehicle.axles)
             sum += m_pInfLine->GetOrdinate(x0 + d * axle.position) * axle.weight;

@@ -22,8 +22,7 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// How often the run's elapsed time is taken, and how often the progress line is redrawn.
-constexpr auto POLL_PERIOD = 50ms;
+// How often the progress line is redrawn.
 constexpr auto PROGRESS_PERIOD = 250ms;
 
 const char* const HELP = R"(Usage: tarlo run PROJECT [options]
@@ -89,39 +88,47 @@ void showProgress(std::ostream& err, const RunControl& control) {
     err << '\r' << progressLine(figures) << "\033[K" << std::flush;
 }
 
-// Waits for the worker to finish, keeping the elapsed time of the run up to date as the
-// desktop's idle processing does. An interrupt stops the run as the Stop command does;
-// returns true when one did.
-bool waitForRun(CommandContext& context, RunControl& control, const RunInterrupt& interrupt,
-                bool progress) {
-    bool started = false;
-    bool interrupted = false;
-    auto nextLine = std::chrono::steady_clock::now() + PROGRESS_PERIOD;
-    while (control.m_bRunning) {
-        if (interrupt.requested()) {
-            control.interruptRun();
-            interrupted = true;
-            break;
-        }
-        // The run's start tick is set just before it posts Started.
-        if (!started) {
-            started = context.host.waitForNotification(RunNotification::Started, POLL_PERIOD);
-            // The line shows from the start, however short the run.
-            if (started && progress)
-                showProgress(context.err, control);
-            continue;
-        }
-        control.idleTick(context.host.tickMs());
-        std::this_thread::sleep_for(POLL_PERIOD);
-        if (progress && std::chrono::steady_clock::now() >= nextLine) {
+// How a run ended, as the command's wait saw it.
+enum class RunEnd { Finished, SetUpFailed, Interrupted };
+
+// Sleeps until the worker posts its end (or, when its set-up fails, Stopped) or an interrupt
+// wakes it (also as Stopped); with the progress line shown it wakes as well for each redraw.
+// An interrupt stops the run as the Stop command does.
+RunEnd waitForRun(CommandContext& context, RunControl& control, const RunInterrupt& interrupt,
+                  bool progress) {
+    ConsoleHost& host = context.host;
+    const auto started =
+        host.waitForAnyNotification({RunNotification::Started, RunNotification::Stopped});
+    RunEnd end = RunEnd::Finished;
+    if (interrupt.requested()) {
+        end = RunEnd::Interrupted;
+    } else if (started == RunNotification::Stopped) {
+        end = RunEnd::SetUpFailed;
+    } else {
+        // The line shows from the start, however short the run.
+        if (progress)
             showProgress(context.err, control);
-            nextLine += PROGRESS_PERIOD;
+        for (;;) {
+            const auto posted = host.waitForAnyNotification(
+                {RunNotification::InvisibleFinished, RunNotification::Stopped},
+                progress ? std::optional(std::chrono::milliseconds(PROGRESS_PERIOD))
+                         : std::nullopt);
+            if (interrupt.requested()) {
+                end = RunEnd::Interrupted;
+                break;
+            }
+            if (posted)
+                break;
+            control.idleTick(host.tickMs());
+            showProgress(context.err, control);
         }
     }
+    if (end == RunEnd::Interrupted)
+        control.interruptRun();
     control.waitForInvisibleRun();
-    if (progress && started)
+    if (progress && started == RunNotification::Started)
         context.err << "\r\033[K" << std::flush;
-    return interrupted;
+    return end;
 }
 
 // The metrics folder and the files the run wrote, as its writers reported them; false when
@@ -159,19 +166,21 @@ int run(CommandContext& context, const Request& request) {
     control.m_bMuteDetectors = request.muteDetectors;
     control.m_bMuteBridges = request.muteBridges;
 
-    const RunInterrupt interrupt;
+    // A signal wakes the wait below as the worker's own notifications do.
+    ConsoleHost& host = context.host;
+    const RunInterrupt interrupt([&host] { host.postRunNotification(RunNotification::Stopped); });
     control.runInvisible();
     // Without a worker the validation refused the project.
     if (!control.m_pWorkerThread.joinable())
         return EXIT_FAILED;
-    if (waitForRun(context, control, interrupt, request.progress)) {
+    const RunEnd end = waitForRun(context, control, interrupt, request.progress);
+    if (end == RunEnd::Interrupted) {
         reportFiles(context.out, doc);
         if (request.summary)
             reportResults(context.out, doc);
         return EXIT_INTERRUPTED;
     }
-    // A run whose set-up failed posts Stopped instead.
-    if (!context.host.waitForNotification(RunNotification::InvisibleFinished, 0ms))
+    if (end == RunEnd::SetUpFailed)
         return EXIT_FAILED;
     control.invisibleFinished();
 

@@ -29,15 +29,23 @@ void ArrayDetector::finish() {
         m_Output.close();
 }
 
+std::vector<Detector::Stretch> ArrayDetector::watchedStretches() const {
+    std::vector<Stretch> points;
+    points.reserve(m_vPositions.size());
+    for (const int position : m_vPositions)
+        points.push_back({static_cast<double>(position), static_cast<double>(position)});
+    return points;
+}
+
 void ArrayDetector::gatherCrossings(const Vehicle& vehicle, double p0, double p1) {
     auto it = std::lower_bound(m_vOrder.begin(), m_vOrder.end(), p0,
                                [this](std::size_t j, double p) { return m_vPositions[j] < p; });
     for (; it != m_vOrder.end() && m_vPositions[*it] <= p1; ++it)
-        m_vCrossings[*it].push_back(vehicle);
+        m_vCrossings[*it].push_back(sampleOf(vehicle));
 }
 
 void ArrayDetector::clearCrossings() {
-    for (std::vector<Vehicle>& crossings : m_vCrossings)
+    for (std::vector<VehicleSample>& crossings : m_vCrossings)
         crossings.clear();
 }
 

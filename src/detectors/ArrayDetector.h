@@ -8,7 +8,7 @@
 namespace tarlo {
 
 // A detector that watches a row of evenly spaced positions of one direction and gathers,
-// for each position, copies of the vehicles that crossed it (filter applied). The
+// for each position, samples of the vehicles that crossed it (filter applied). The
 // positions are first, first + spacing, … while below last, then last (only last when
 // first >= last), as direction positions in that order.
 //
@@ -18,15 +18,18 @@ namespace tarlo {
 class ArrayDetector : public Detector {
 public:
     void finish() override;
+    // Only its positions: a move between two of them gathers nothing.
+    std::vector<Stretch> watchedStretches() const override;
 
     int first() const { return m_First; }
     int last() const { return m_Last; }
     int spacing() const { return m_Spacing; }
     // The direction positions, in list order.
     const std::vector<int>& positions() const { return m_vPositions; }
-    const std::vector<Vehicle>& crossings(std::size_t j) const { return m_vCrossings[j]; }
+    // What the rows need of each vehicle that crossed position j.
+    const std::vector<VehicleSample>& crossings(std::size_t j) const { return m_vCrossings[j]; }
 
-    // Gathers a copy of the vehicle at every position that the move p0 -> p1 reaches
+    // Gathers the vehicle's sample at every position that the move p0 -> p1 reaches
     // (p0 <= P <= p1); the filter is the caller's.
     void gatherCrossings(const Vehicle& vehicle, double p0, double p1);
 
@@ -34,7 +37,7 @@ protected:
     // first and last are global positions; spacing must be positive.
     ArrayDetector(int kind, const DetectorParams& params, int first, int spacing, int last);
 
-    // Destroys the gathered copies of every position.
+    // Forgets the samples gathered at every position.
     void clearCrossings();
 
     int m_First;
@@ -42,7 +45,7 @@ protected:
     int m_Spacing;
     LaneStatistics m_Statistics;
     std::vector<int> m_vPositions;
-    std::vector<std::vector<Vehicle>> m_vCrossings;
+    std::vector<std::vector<VehicleSample>> m_vCrossings;
 
 private:
     // List indices by increasing direction position, so that a move finds its positions

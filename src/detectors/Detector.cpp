@@ -47,7 +47,7 @@ void Detector::react(const Vehicle& vehicle, double p0, double p1, double t) {
         } else if (p0 < exit && p1 >= exit) {
             removeOccupant(vehicle);
         }
-        segment.update(t);
+        segment.afterMove(vehicle, t);
         break;
     }
     case DETECTOR_ARRAY:
@@ -73,10 +73,10 @@ void Detector::openStream(OutputFileStream& stream, const std::string& name, boo
         stream.close();
     stream.clear();
     // A stream takes a buffer only before its file is opened. Without the memory it keeps
-    // its own small one.
+    // its own small one. The stream writes the buffer before it reads it: no need to clear it.
     if (buffered) {
         if (!m_pBuffer)
-            m_pBuffer.reset(new (std::nothrow) char[m_BufferSize]());
+            m_pBuffer.reset(new (std::nothrow) char[m_BufferSize]);
         if (m_pBuffer)
             stream.rdbuf()->pubsetbuf(m_pBuffer.get(), static_cast<std::streamsize>(m_BufferSize));
     }

@@ -100,6 +100,20 @@ public:
             react(vehicle, p0, p1, t);
     }
 
+    // A stretch of direction positions, ends included; a point is a stretch of no length.
+    struct Stretch {
+        double first;
+        double last;
+    };
+    // The stretches a move must reach for passCheck to do anything (none when the detector
+    // watches every move, or nothing).
+    virtual std::vector<Stretch> watchedStretches() const {
+        if (m_WatchFirst > m_WatchLast)
+            return {};
+        return {{m_WatchFirst, m_WatchLast}};
+    }
+    bool watchesEveryMove() const { return m_bEveryMove; }
+
     // Takes the first occurrence of the vehicle out of the vehicle list, if it is there.
     void removeOccupant(const Vehicle& vehicle);
     bool accepts(const Vehicle& vehicle) const {

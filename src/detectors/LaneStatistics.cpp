@@ -30,13 +30,13 @@ void LaneStatistics::reset() {
     m_bFlowsDone = false;
 }
 
-void LaneStatistics::add(const Vehicle& vehicle) {
-    const int lane = directionLaneNumber(vehicle);
+void LaneStatistics::add(const VehicleSample& sample) {
+    const int lane = sample.lane;
     if (lane < 1 || lane > m_Lanes)
         return;
-    m_vClasses.push_back(vehicle.vehicleClass);
+    m_vClasses.push_back(sample.vehicleClass);
     ++m_vCounts[lane - 1];
-    m_vSpeeds[lane - 1].push_back(vehicle.speed);
+    m_vSpeeds[lane - 1].push_back(sample.speed);
     m_bSpaceMeanSpeedsDone = false;
     m_bFlowsDone = false;
 }
@@ -45,6 +45,12 @@ void LaneStatistics::collect(const std::vector<Vehicle>& vehicles) {
     reset();
     for (const Vehicle& vehicle : vehicles)
         add(vehicle);
+}
+
+void LaneStatistics::collect(const std::vector<VehicleSample>& samples) {
+    reset();
+    for (const VehicleSample& sample : samples)
+        add(sample);
 }
 
 void LaneStatistics::flows(std::vector<double>& out, double& total) {

@@ -14,6 +14,18 @@ inline int directionLaneNumber(const Vehicle& vehicle) {
     return vehicle.dirPositive ? vehicle.lane : vehicle.roadLanes + 1 - vehicle.lane;
 }
 
+// What the statistics take from a vehicle: its lane within its direction, its class and its
+// speed (m/s). Detectors that gather many vehicles keep these instead of vehicle copies.
+struct VehicleSample {
+    int lane;
+    int vehicleClass;
+    double speed;
+};
+
+inline VehicleSample sampleOf(const Vehicle& vehicle) {
+    return {directionLaneNumber(vehicle), vehicle.vehicleClass, vehicle.speed};
+}
+
 // Per-lane traffic statistics of a set of vehicles gathered over one interval. Speeds go
 // in as m/s; flows come out in veh/h, speeds in km/h, densities in veh/km. A lane without
 // vehicles reports 0 throughout and still counts in the divisor of the averaged totals.
@@ -27,9 +39,11 @@ public:
     // Forgets everything gathered.
     void reset();
     // Gathers one more vehicle; one outside the lanes is ignored.
-    void add(const Vehicle& vehicle);
+    void add(const Vehicle& vehicle) { add(sampleOf(vehicle)); }
+    void add(const VehicleSample& sample);
     // Resets, then gathers every vehicle of the list.
     void collect(const std::vector<Vehicle>& vehicles);
+    void collect(const std::vector<VehicleSample>& samples);
 
     // Vehicles per hour; the total is the sum over the lanes.
     void flows(std::vector<double>& out, double& total);

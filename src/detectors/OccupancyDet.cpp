@@ -47,6 +47,7 @@ void OccupancyDet::release(LaneState& lane, double end) {
 
 void OccupancyDet::vehiclePassed(const Vehicle& vehicle, double t) {
     m_Current = t;
+    m_bSettled = false;
     const int k = directionLaneNumber(vehicle);
     if (k < 1 || k > m_Lanes)
         return;
@@ -62,6 +63,7 @@ void OccupancyDet::vehiclePassed(const Vehicle& vehicle, double t) {
 
 void OccupancyDet::update(double t) {
     m_Current = t;
+    m_bSettled = true;
     for (int i = 1; i <= m_Lanes; ++i) {
         LaneState& lane = m_vLanes[i - 1];
         if (lane.vehicles.empty())
@@ -69,6 +71,7 @@ void OccupancyDet::update(double t) {
         const Vehicle& front = *lane.vehicles.front();
         if (directionLaneNumber(front) != i) {
             followLaneChange(lane, front);
+            m_bSettled = false;
             continue;
         }
         if (front.position - front.length < m_Exit)
@@ -76,7 +79,17 @@ void OccupancyDet::update(double t) {
         if (lane.vehicles.size() == 1)
             release(lane, timeAt(front, m_Exit + front.length));
         lane.vehicles.erase(lane.vehicles.begin());
+        m_bSettled = false;
     }
+}
+
+void OccupancyDet::afterMove(const Vehicle& moved, double t) {
+    if (m_bSettled && t == m_Current &&
+        std::none_of(m_vLanes.begin(), m_vLanes.end(), [&moved](const LaneState& lane) {
+            return !lane.vehicles.empty() && lane.vehicles.front() == &moved;
+        }))
+        return;
+    update(t);
 }
 
 void OccupancyDet::followLaneChange(LaneState& from, const Vehicle& vehicle) {
@@ -100,6 +113,7 @@ void OccupancyDet::insertByPosition(LaneState& lane, const Vehicle& vehicle) {
 
 void OccupancyDet::vehicleLeaving(const Vehicle& vehicle) {
     SegmentDetector::vehicleLeaving(vehicle);
+    m_bSettled = false;
     for (LaneState& lane : m_vLanes) {
         const auto it = std::find(lane.vehicles.begin(), lane.vehicles.end(), &vehicle);
         if (it == lane.vehicles.end())

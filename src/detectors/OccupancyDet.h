@@ -25,6 +25,10 @@ public:
     void writeInterval() override;
     void vehiclePassed(const Vehicle& vehicle, double t) override;
     void update(double t) override;
+    // Once an update has found nothing to do, nothing changes within the step until a
+    // lane's front vehicle moves or a vehicle enters or leaves: the lane changes of a step
+    // come before its moves. The moves of the other vehicles skip the update.
+    void afterMove(const Vehicle& moved, double t) override;
     // A vehicle destroyed before its rear passed the exit (longer than the stretch between
     // the exit and the removal point) ends its occupation there.
     void vehicleLeaving(const Vehicle& vehicle) override;
@@ -53,6 +57,8 @@ private:
 
     std::vector<LaneState> m_vLanes;
     double m_Current = 0.0;
+    // The last update at m_Current changed nothing.
+    bool m_bSettled = false;
 };
 
 } // namespace tarlo

@@ -21,6 +21,9 @@ public:
     void vehiclePassed(const Vehicle& vehicle, double t) override;
     // Runs after the pass check of every move it sees.
     virtual void update(double /*t*/) {}
+    // The pass check's call after the move of `moved`: update(t) unless the detector knows
+    // the move changes nothing for it.
+    virtual void afterMove(const Vehicle& /*moved*/, double t) { update(t); }
 
     int entry() const { return m_Entry; }
     int exit() const { return m_Exit; }

@@ -25,8 +25,8 @@ void Direction::init(const CSettings& settings, int firstLaneIndex,
     for (int i = 0; i < noLanes; ++i) {
         Lane& lane = lanes.emplace_back(settings, firstLaneIndex + i, laneLengths[i], timeStep,
                                         positive, allowLaneChanging);
-        lane.bridges = bridges;
-        lane.detectors = detectors;
+        lane.setBridges(bridges);
+        lane.setDetectors(detectors);
         lane.segments = segments;
         lane.hasLaneChangeDetector = recorder != nullptr;
         lane.laneChangeDetector = recorder;

@@ -41,6 +41,13 @@ public:
     virtual double laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
                                        const Vehicle* newLeader, const Vehicle* newFollower,
                                        Vehicle& self, bool outward) = 0;
+    // The same for a caller to whom an incentive below `worthAbove` decides nothing, like
+    // 0 and -1: one that cannot reach it may come back as 0 before it is worked out in full.
+    virtual double laneChangeIncentiveAbove(const Vehicle* leader, const Vehicle* follower,
+                                            const Vehicle* newLeader, const Vehicle* newFollower,
+                                            Vehicle& self, bool outward, double /*worthAbove*/) {
+        return laneChangeIncentive(leader, follower, newLeader, newFollower, self, outward);
+    }
 
     bool gradientActive = false;
     bool speedLimitActive = false;

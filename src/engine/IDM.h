@@ -3,6 +3,7 @@
 #include "engine/DriverModel.h"
 
 #include <limits>
+#include <optional>
 
 namespace tarlo {
 
@@ -36,6 +37,9 @@ public:
     double laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
                                const Vehicle* newLeader, const Vehicle* newFollower, Vehicle& self,
                                bool outward) override;
+    double laneChangeIncentiveAbove(const Vehicle* leader, const Vehicle* follower,
+                                    const Vehicle* newLeader, const Vehicle* newFollower,
+                                    Vehicle& self, bool outward, double worthAbove) override;
 
     double T = 0.0;
     double a = 0.0;
@@ -76,6 +80,11 @@ public:
 private:
     // Sets v0 from the drawn desired speed, the gradient and the speed limit in force.
     void composeDesiredSpeed();
+    // The incentive; with `worthAbove` it stops as soon as the own gain shows that the
+    // incentive can neither pass the threshold nor reach `worthAbove`.
+    double incentive(const Vehicle* leader, const Vehicle* follower, const Vehicle* newLeader,
+                     const Vehicle* newFollower, Vehicle& self, bool outward,
+                     std::optional<double> worthAbove);
 
     // (v/v0)^δ and √(v/v0) for the speeds they were computed with.
     double m_TermsV = std::numeric_limits<double>::quiet_NaN();

@@ -8,6 +8,7 @@
 #include "project/settings/CSettings.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tarlo {
 
@@ -23,7 +24,7 @@ void Lane::computeAccelerations() {
         const Vehicle* leader = i > 0 ? vehicles[i - 1].get() : nullptr;
         vehicle.tickLaneChangeTimer(timeStep);
         vehicle.leader = leader;
-        vehicle.accel = vehicle.constVelocity ? 0.0 : vehicle.acceleration(leader);
+        vehicle.accel = vehicle.constVelocity ? 0.0 : vehicle.knownAcceleration(leader);
         vehicle.gap = leader ? leader->position - leader->length - vehicle.position : 0.0;
     }
 }
@@ -32,7 +33,11 @@ void Lane::considerLaneChanges() {
     if (!allowLaneChanging || vehicles.size() < 2)
         return;
     // Front to back, each vehicle seeing the lane as the changes ahead of it left it; the
-    // front vehicle never changes.
+    // front vehicle never changes. The neighbours have moved since they were last searched.
+    if (leftLane)
+        leftLane->forgetNeighbourSearch();
+    if (rightLane)
+        rightLane->forgetNeighbourSearch();
     for (std::size_t i = 1; i < vehicles.size();) {
         const Vehicle& vehicle = *vehicles[i];
         if (!vehicle.isObstacle() && vehicle.laneChangeAllowed && tryLaneChange(i))
@@ -48,9 +53,9 @@ bool Lane::tryLaneChange(std::size_t i) {
     Vehicle& vehicle = *vehicles[i];
     const Vehicle* leader = vehicles[i - 1].get();
     const Vehicle* follower = i + 1 < vehicles.size() ? vehicles[i + 1].get() : nullptr;
-    const Neighbours left = leftLane ? leftLane->findNeighbours(vehicle.position) : Neighbours{};
+    const Neighbours left = leftLane ? leftLane->searchNeighbours(vehicle.position) : Neighbours{};
     const Neighbours right =
-        rightLane ? rightLane->findNeighbours(vehicle.position) : Neighbours{};
+        rightLane ? rightLane->searchNeighbours(vehicle.position) : Neighbours{};
     const int result =
         vehicle.chooseLane(leader, follower, left.leader, left.follower, right.leader,
                            right.follower, leftLane != nullptr, rightLane != nullptr);
@@ -65,6 +70,50 @@ Lane::Neighbours Lane::findNeighbours(double position) const {
     while (k > 0 && vehicles[k - 1]->position < position)
         --k;
     // k is now one past the first vehicle, from the back, at or ahead of the position.
+    Neighbours result;
+    result.insertIndex = k;
+    if (k > 0)
+        result.leader = vehicles[k - 1].get();
+    if (k < vehicles.size())
+        result.follower = vehicles[k].get();
+    return result;
+}
+
+void Lane::prepareNeighbourSearch() {
+    m_bSearchReady = true;
+    m_SearchIndex = 0;
+    m_bOrdered = std::is_sorted(vehicles.begin(), vehicles.end(), [](const auto& a, const auto& b) {
+        return a->position > b->position;
+    });
+    m_vGreatestBehind.clear();
+    if (m_bOrdered)
+        return;
+    m_vGreatestBehind.resize(vehicles.size());
+    double greatest = -std::numeric_limits<double>::infinity();
+    for (std::size_t i = vehicles.size(); i-- > 0;)
+        m_vGreatestBehind[i] = greatest = std::max(greatest, vehicles[i]->position);
+}
+
+Lane::Neighbours Lane::searchNeighbours(double position) {
+    if (!m_bSearchReady)
+        prepareNeighbourSearch();
+    // k: one past the last vehicle, from the front, at or ahead of the position. In order,
+    // those are the first k; otherwise the last of them is the last index whose greatest
+    // position behind reaches the position.
+    std::size_t k;
+    if (m_bOrdered) {
+        k = std::min(m_SearchIndex, vehicles.size());
+        while (k < vehicles.size() && vehicles[k]->position >= position)
+            ++k;
+        while (k > 0 && vehicles[k - 1]->position < position)
+            --k;
+        m_SearchIndex = k;
+    } else {
+        k = static_cast<std::size_t>(
+            std::partition_point(m_vGreatestBehind.begin(), m_vGreatestBehind.end(),
+                                 [position](double greatest) { return greatest >= position; }) -
+            m_vGreatestBehind.begin());
+    }
     Neighbours result;
     result.insertIndex = k;
     if (k > 0)
@@ -94,6 +143,9 @@ Lane& Lane::changeLane(std::size_t i, int result, std::size_t leftIndex, std::si
         target.entrySpace = vehicle->position - vehicle->length;
         target.vehicles.push_back(std::move(vehicle));
     }
+    // Put where the search said, it leaves an ordered lane in order.
+    if (!target.m_bOrdered)
+        target.forgetNeighbourSearch();
     return target;
 }
 
@@ -128,9 +180,13 @@ bool Lane::move() {
     return finished();
 }
 
-void Lane::checkDetectors(const Vehicle& vehicle) const {
-    for (Detector* detector : detectors)
-        detector->passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
+void Lane::setDetectors(std::vector<Detector*> list) {
+    detectors = std::move(list);
+    detectorIndex = DetectorIndex(detectors);
+}
+
+void Lane::checkDetectors(Vehicle& vehicle) const {
+    detectorIndex.passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
 }
 
 // A move covers the stretch of road (p0, p1]; a vehicle's first move from the entrance
@@ -178,11 +234,25 @@ void Lane::crossSegments(Vehicle& vehicle) const {
         vehicle.driver->resetDesiredSpeed();
 }
 
+void Lane::setBridges(std::vector<CBridge*> list) {
+    bridges = std::move(list);
+    m_vBridgeEdges.clear();
+    for (const CBridge* bridge : bridges) {
+        m_vBridgeEdges.push_back(bridge->ZoneStart(positive) - bridgeBuffer);
+        m_vBridgeEdges.push_back(bridge->ZoneEnd(positive) + bridgeBuffer);
+    }
+    std::sort(m_vBridgeEdges.begin(), m_vBridgeEdges.end());
+}
+
 // A vehicle is listed from the step its front reaches the buffer before the bridge until
-// the step its front is the buffer past it.
-void Lane::trackBridges(const Vehicle& vehicle) const {
+// the step its front is the buffer past it. Vehicles only go forwards, so a move that ends
+// short of the next edge beyond the vehicle's last checked move passes none: the vehicles
+// away from every bridge cost one comparison.
+void Lane::trackBridges(Vehicle& vehicle) const {
     const double p0 = vehicle.previousPosition;
     const double p1 = vehicle.position;
+    if (p1 < vehicle.bridgeCheckFrom)
+        return;
     for (CBridge* bridge : bridges) {
         const double on = bridge->ZoneStart(positive) - bridgeBuffer;
         const double off = bridge->ZoneEnd(positive) + bridgeBuffer;
@@ -191,6 +261,9 @@ void Lane::trackBridges(const Vehicle& vehicle) const {
         else if (p0 < off && p1 >= off)
             bridge->RemoveVehicle(&vehicle);
     }
+    const auto next = std::upper_bound(m_vBridgeEdges.begin(), m_vBridgeEdges.end(), p1);
+    vehicle.bridgeCheckFrom =
+        next == m_vBridgeEdges.end() ? std::numeric_limits<double>::infinity() : *next;
 }
 
 void Lane::appendVehicle(std::unique_ptr<Vehicle> vehicle) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "detectors/DetectorIndex.h"
 #include "engine/Vehicle.h"
 
 #include <memory>
@@ -46,6 +47,13 @@ public:
         std::size_t insertIndex = 0;
     };
     Neighbours findNeighbours(double position) const;
+    // The same answer as findNeighbours, for the lane-change pass of a neighbouring lane:
+    // O(1) amortised when the positions come front to back and the occupants are in order,
+    // O(log n) when they are not (vehicles drive through each other in constant-velocity
+    // mode). forgetNeighbourSearch() must come first whenever the lane may have changed
+    // other than by the pass's own changes into it.
+    Neighbours searchNeighbours(double position);
+    void forgetNeighbourSearch() { m_bSearchReady = false; }
 
     // A lane is finished when it holds no vehicle other than static ones.
     bool finished() const { return vehicles.size() == static_cast<std::size_t>(staticCount); }
@@ -62,12 +70,18 @@ public:
     Lane* leftLane = nullptr;
     Lane* rightLane = nullptr;
     double bridgeBuffer;
+    // Gives the lane the road's bridges.
+    void setBridges(std::vector<CBridge*> list);
     // The road's bridges; a vehicle is listed by each while near it.
     std::vector<CBridge*> bridges;
+    // Gives the lane every detector of its direction.
+    void setDetectors(std::vector<Detector*> list);
     // Every detector of the lane's direction.
     std::vector<Detector*> detectors;
     // Every road segment of the lane's direction, sorted by start.
     std::vector<RoadSegment*> segments;
+    // The detectors by where they watch, for the pass checks of the moves.
+    DetectorIndex detectorIndex;
     bool hasLaneChangeDetector = false;
     LaneChangeRecorder* laneChangeDetector = nullptr;
 
@@ -75,15 +89,30 @@ public:
     static constexpr double exitDistance = 10.0;
 
 private:
-    void checkDetectors(const Vehicle& vehicle) const;
+    // Notes whether the occupants are in order and, when they are not, the greatest
+    // position at or behind each index.
+    void prepareNeighbourSearch();
+
+    void checkDetectors(Vehicle& vehicle) const;
     void crossSegments(Vehicle& vehicle) const;
-    void trackBridges(const Vehicle& vehicle) const;
+    void trackBridges(Vehicle& vehicle) const;
 
     // Evaluates a change for vehicle i; true when it has left this lane (its slot is then
     // empty and the caller erases it).
     bool tryLaneChange(std::size_t i);
     // Moves vehicle i into the lane chosen by `result` (1 left, 2 right).
     Lane& changeLane(std::size_t i, int result, std::size_t leftIndex, std::size_t rightIndex);
+
+    // The positions, ascending, where a vehicle of this lane is put on or taken off a
+    // bridge's list.
+    std::vector<double> m_vBridgeEdges;
+
+    bool m_bSearchReady = false;
+    bool m_bOrdered = true;
+    // Where the last search in an ordered lane ended; the next one starts there.
+    std::size_t m_SearchIndex = 0;
+    // Unordered lanes: the greatest position from each index to the back.
+    std::vector<double> m_vGreatestBehind;
 };
 
 } // namespace tarlo

@@ -19,13 +19,17 @@ int Sim::init(bool& ok) {
     return static_cast<int>(road.lineCount());
 }
 
-LaneSnapshot Sim::step(bool& running) {
+void Sim::advance(bool& running) {
     const double t = time;
     road.injectVehicles(t);
     if (road.update(t))
         running = false;
     progress = road.progress;
     time = t + m_SimTimeStep;
+}
+
+LaneSnapshot Sim::step(bool& running) {
+    advance(running);
     return road.getVehicles();
 }
 

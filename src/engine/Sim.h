@@ -19,6 +19,8 @@ public:
     // clock starts at the arrival time of the first vehicle.
     int init(bool& ok);
     // Advances one time step; clears `running` when the run is over.
+    void advance(bool& running);
+    // Advances one time step as `advance` does and answers the lanes as they are after it.
     LaneSnapshot step(bool& running);
 
     Road road;

@@ -3,6 +3,7 @@
 #include "engine/DriverModel.h"
 #include "project/settings/CSettings.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -68,20 +69,46 @@ double Vehicle::accelerationBehind(const Vehicle& leader) const {
     return driver->acceleration(dv, s);
 }
 
+double Vehicle::knownAcceleration(const Vehicle* leader) const {
+    if (!(speed == m_KnownSpeed && position == m_KnownPosition)) {
+        m_KnownSpeed = speed;
+        m_KnownPosition = position;
+        m_KnownCount = 0;
+        m_NextKnown = 0;
+    }
+    for (std::size_t i = 0; i < m_KnownCount; ++i) {
+        const KnownAcceleration& known = m_Known[i];
+        if (known.leader == leader && (!leader || (known.leaderSpeed == leader->speed &&
+                                                   known.leaderPosition == leader->position &&
+                                                   known.leaderLength == leader->length)))
+            return known.value;
+    }
+    const double value = acceleration(leader);
+    m_Known[m_NextKnown] =
+        leader ? KnownAcceleration{leader, leader->speed, leader->position, leader->length, value}
+               : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
+    m_NextKnown = (m_NextKnown + 1) % KNOWN_ACCELERATIONS;
+    m_KnownCount = std::max(m_KnownCount, m_NextKnown == 0 ? KNOWN_ACCELERATIONS : m_NextKnown);
+    return value;
+}
+
 int Vehicle::chooseLane(const Vehicle* leader, const Vehicle* follower, const Vehicle* leftLeader,
                         const Vehicle* leftFollower, const Vehicle* rightLeader,
                         const Vehicle* rightFollower, bool leftExists, bool rightExists) {
     if (!driver)
         return 0;
-    // Driving on the right the left lane is the outside one.
+    // Driving on the right the left lane is the outside one. A side whose incentive is below
+    // worthChanging decides nothing (the other side wins, or neither), so the driver may
+    // stop working it out as soon as it knows.
+    constexpr double worthChanging = 0.0001;
     double left = 0.0, right = 0.0;
     if (leftExists)
-        left = driver->laneChangeIncentive(leader, follower, leftLeader, leftFollower, *this,
-                                           driveOnRight);
+        left = driver->laneChangeIncentiveAbove(leader, follower, leftLeader, leftFollower, *this,
+                                                driveOnRight, worthChanging);
     if (rightExists)
-        right = driver->laneChangeIncentive(leader, follower, rightLeader, rightFollower, *this,
-                                            !driveOnRight);
-    if (left < 0.0001 && right < 0.0001)
+        right = driver->laneChangeIncentiveAbove(leader, follower, rightLeader, rightFollower,
+                                                 *this, !driveOnRight, worthChanging);
+    if (left < worthChanging && right < worthChanging)
         return 0;
     return left > right ? 1 : 2;
 }
@@ -107,6 +134,8 @@ void Vehicle::resetPositionState() {
     position = 0.0;
     globalPosition = 0.0;
     laneChangeTimer = 0.0;
+    detectorCheckFrom = -std::numeric_limits<double>::infinity();
+    bridgeCheckFrom = -std::numeric_limits<double>::infinity();
 }
 
 } // namespace tarlo

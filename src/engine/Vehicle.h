@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -31,6 +34,11 @@ public:
     // Asks the driver; that tells the driver the current speed, the vehicle is untouched.
     virtual double acceleration(const Vehicle* leader) const;
     virtual double accelerationBehind(const Vehicle& leader) const;
+    // As acceleration(leader), remembered while neither vehicle moves: the lane's pass and
+    // the lane-change rule ask for the same accelerations again and again within a step.
+    // Only a move changes the state the driver sees (road features act on moves), so the
+    // remembered value is the one the driver would give.
+    double knownAcceleration(const Vehicle* leader) const;
     virtual void tickLaneChangeTimer(double dt);
 
     // Which neighbouring lane the driver would move to: 0 none, 1 the left, 2 the right.
@@ -82,8 +90,30 @@ public:
     double laneChangeDelay = 0.0;
     unsigned daysPerMonth = 0;
     unsigned monthsPerYear = 0;
+    // Where the vehicle's moves may next reach a position a detector of its direction
+    // watches; the lane's detector index keeps it (a move that ends short of it reaches none).
+    double detectorCheckFrom = -std::numeric_limits<double>::infinity();
+    // Likewise where its moves may next reach the edge of a bridge's zone (the lane keeps it).
+    double bridgeCheckFrom = -std::numeric_limits<double>::infinity();
     // Null until the road classifies the vehicle at release.
     const CVehicleType* type = nullptr;
+
+private:
+    struct KnownAcceleration {
+        const Vehicle* leader;
+        double leaderSpeed;
+        double leaderPosition;
+        double leaderLength;
+        double value;
+    };
+    static constexpr std::size_t KNOWN_ACCELERATIONS = 4;
+    // The accelerations worked out at m_KnownSpeed and m_KnownPosition, the oldest replaced
+    // first.
+    mutable std::array<KnownAcceleration, KNOWN_ACCELERATIONS> m_Known{};
+    mutable std::size_t m_KnownCount = 0;
+    mutable std::size_t m_NextKnown = 0;
+    mutable double m_KnownSpeed = std::numeric_limits<double>::quiet_NaN();
+    mutable double m_KnownPosition = std::numeric_limits<double>::quiet_NaN();
 };
 
 } // namespace tarlo

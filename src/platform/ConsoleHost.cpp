@@ -73,15 +73,28 @@ void ConsoleHost::postRunNotification(RunNotification notification) {
 
 bool ConsoleHost::waitForNotification(RunNotification notification,
                                       std::chrono::milliseconds timeout) {
+    return waitForAnyNotification({notification}, timeout).has_value();
+}
+
+std::optional<RunNotification>
+ConsoleHost::waitForAnyNotification(std::initializer_list<RunNotification> notifications,
+                                    std::optional<std::chrono::milliseconds> timeout) {
     std::unique_lock lock(m_NotifyMutex);
     auto found = m_vPosted.end();
-    const bool posted = m_Notified.wait_for(lock, timeout, [&] {
-        found = std::find(m_vPosted.begin(), m_vPosted.end(), notification);
+    const auto posted = [&] {
+        found = std::find_first_of(m_vPosted.begin(), m_vPosted.end(), notifications.begin(),
+                                   notifications.end());
         return found != m_vPosted.end();
-    });
-    if (posted)
-        m_vPosted.erase(found); // a later run waits for its own notification
-    return posted;
+    };
+    if (timeout) {
+        if (!m_Notified.wait_for(lock, *timeout, posted))
+            return std::nullopt;
+    } else {
+        m_Notified.wait(lock, posted);
+    }
+    const RunNotification notification = *found;
+    m_vPosted.erase(found); // a later run waits for its own notification
+    return notification;
 }
 
 std::uint32_t ConsoleHost::tickMs() {

@@ -4,8 +4,10 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <initializer_list>
 #include <iostream>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -45,6 +47,11 @@ public:
     // true when it was posted, and the posting is then consumed. A batch run waits here for
     // its worker to finish.
     bool waitForNotification(RunNotification notification, std::chrono::milliseconds timeout);
+    // Blocks until one of the notifications has been posted, without a timeout for as long
+    // as that takes; answers the one consumed (the first posted), or none at the timeout.
+    std::optional<RunNotification>
+    waitForAnyNotification(std::initializer_list<RunNotification> notifications,
+                           std::optional<std::chrono::milliseconds> timeout = std::nullopt);
 
 private:
     void printLine(std::ostream& stream, const std::string& text);

@@ -362,10 +362,13 @@ void RunControl::runWorker(const std::string& documentName) {
     const bool started = startRun();
     if (started) {
         bool more = true;
+        // Nobody looks at the lanes of an invisible run: no snapshot of them is taken.
         while (m_bInvisibleRun && more) {
-            m_Sim.step(more);
+            m_Sim.advance(more);
             publishStep();
         }
+        // The waiting thread sleeps until the end, so the duration is taken here.
+        m_ElapsedMs = m_Host.tickMs() - m_StartTick;
     } else {
         // A run that could not start is reported as such, never as finished.
         writeOutput(documentName, "| Simulation initialization failed");

@@ -147,10 +147,28 @@ TEST(EventFiles, BufferSizeIsCopiedFromTheSettings) {
     CEventAll all(1, loadEffects({"M"}), folder.path(), 0, 10, big);
     big.General.FILE_BUFFER_MB = 1;
     EXPECT_EQ(all.getBufferSize(), 3u << 20);
+}
+
+// Rows wait in the writer's buffer until it fills or the file is closed: a long run writes
+// its time history in a few large writes instead of one per row.
+TEST(EventFiles, RowsReachTheFileWhenTheBufferFillsAndAtTheEnd) {
+    EventFolder folder;
+    CEventAll all(1, loadEffects({"M"}), folder.path(), 0, 10, settings);
     all.Update(1.0, std::vector<double>{2.0});
-    // Rows are flushed through the buffer as they are written.
-    EXPECT_EQ(folder.read("Br_1_All_0-10.csv"),
-              "Time,LE 1: M,\r\n" + r(15, "1.00") + "," + r(10, "2.0") + ",\r\n");
+    EXPECT_EQ(folder.read("Br_1_All_0-10.csv"), "Time,LE 1: M,\r\n");
+
+    const std::string row = r(15, "1.00") + "," + r(10, "2.0") + ",\r\n";
+    const std::size_t rowsInBuffer = all.getBufferSize() / row.size();
+    for (std::size_t i = 0; i < rowsInBuffer; ++i)
+        all.Update(1.0, std::vector<double>{2.0});
+    const std::size_t written = folder.read("Br_1_All_0-10.csv").size();
+    EXPECT_GT(written, 0u);
+
+    all.Finish();
+    std::string expected = "Time,LE 1: M,\r\n";
+    for (std::size_t i = 0; i <= rowsInBuffer; ++i)
+        expected += row;
+    EXPECT_TRUE(folder.read("Br_1_All_0-10.csv") == expected);
 }
 
 TEST(EventFiles, AnUnopenableFileDropsItsOutputSilently) {

@@ -68,6 +68,27 @@ TEST(InfLineDiscreteOrdinate, OutOfOrderDistancesTakeTheFirstPointBeyondX) {
     EXPECT_NEAR(zigzag.GetOrdinate(35.0), 25.0 * 4.0 / 30.0, 1e-12);
 }
 
+// A load effect skips the axles outside a line's support, so every ordinate there must be
+// 0: lines that start before or after 0, out of order, ending on a step, and none at all.
+TEST(InfLineDiscreteOrdinate, NothingOutsideTheSupport) {
+    const CInfLineDiscrete lines[] = {
+        makeLine({0.0, 10.0, 20.0}, {0.0, 1.0, 0.5}),
+        makeLine({-5.0, 15.0}, {2.0, 4.0}),
+        makeLine({5.0, 15.0}, {2.0, 4.0}),
+        makeLine({0.0, 30.0, 20.0}, {0.0, 3.0, 1.0}),
+        makeLine({0.0, 10.0, 10.0}, {0.0, 1.0, 5.0}),
+        CInfLineDiscrete(),
+    };
+    for (const CInfLineDiscrete& line : lines) {
+        const auto [first, last] = line.Support();
+        for (double x = -20.0; x <= 60.0; x += 0.0625)
+            if (x < first || x > last)
+                EXPECT_EQ(line.GetOrdinate(x), 0.0) << "x = " << x;
+        for (const double x : {std::nextafter(first, -1e9), std::nextafter(last, 1e9)})
+            EXPECT_EQ(line.GetOrdinate(x), 0.0) << "x = " << x;
+    }
+}
+
 TEST(InfLineDiscreteOrdinate, IncompleteLinesAreSafeToEvaluate) {
     const std::vector<double> xs = {-1.0, 0.0,  0.0005, 5.0,
                                     10.0, 20.0, 1e9,    std::numeric_limits<double>::quiet_NaN()};

@@ -110,6 +110,23 @@ TEST(ConsoleHost, WaitsForANotificationFromAWorker) {
     EXPECT_TRUE(host.waitForNotification(RunNotification::Started, std::chrono::milliseconds(0)));
 }
 
+// The command's wait sleeps until any of the postings it waits for comes, with no timeout,
+// and takes them in the order they were posted.
+TEST(ConsoleHost, WaitsForTheFirstOfSeveralNotifications) {
+    ConsoleHost host;
+    std::thread worker([&host] {
+        host.postRunNotification(RunNotification::Started);
+        host.postRunNotification(RunNotification::Stopped);
+        host.postRunNotification(RunNotification::InvisibleFinished);
+    });
+    worker.join();
+    const auto end = {RunNotification::InvisibleFinished, RunNotification::Stopped};
+    EXPECT_EQ(host.waitForAnyNotification(end), RunNotification::Stopped);
+    EXPECT_EQ(host.waitForAnyNotification(end), RunNotification::InvisibleFinished);
+    EXPECT_EQ(host.waitForAnyNotification(end, std::chrono::milliseconds(0)), std::nullopt);
+    EXPECT_EQ(host.waitForAnyNotification({RunNotification::Started}), RunNotification::Started);
+}
+
 TEST(ConsoleHost, LocalTimeIsACalendarDate) {
     ConsoleHost host;
     const std::tm now = host.localTime();

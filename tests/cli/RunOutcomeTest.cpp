@@ -33,7 +33,7 @@ namespace {
 // bridge's block maxima (Br_1_BMax_500-1000.csv), over generated CASTOR traffic.
 class RunOutcome : public testing::Test {
 protected:
-    void makeProject(const std::string& hours) {
+    void makeProject(const std::string& hours, bool timeHistory = false) {
         const CliResult generated =
             runTarlo(dir, "traffic generate '" + dir.file("traffic.cas") +
                               "' --format castor --flow 800 --seed 4 --hours " + hours);
@@ -47,7 +47,9 @@ protected:
         doc.m_NoLanesDirNeg = doc.m_TrafFileNoLanesDirNeg = 1;
         doc.updateLaneTotals();
         doc.addDetector(DETECTOR_OUTPUT).setParamA(1500);
-        doc.addBridge().EventManager().setBlockMaxSize(600.0);
+        CEventManager& outputs = doc.addBridge().EventManager();
+        outputs.setBlockMaxSize(600.0);
+        outputs.setAll(timeHistory);
         ASSERT_TRUE(doc.save(project));
     }
 
@@ -188,6 +190,36 @@ TEST_F(RunOutcome, AnInterruptedRunWritesWhatItHolds) {
     ASSERT_EQ(info.exitCode, 0) << info.err;
     EXPECT_GT(reportedNumber(info.out, "Vehicles read"), 0) << info.out;
     EXPECT_EQ(reportedNumber(info.out, "Lines skipped"), 0) << info.out;
+}
+
+// The bridge's rows wait in its buffer while the run goes on; Ctrl-C writes them out. The
+// time history, which has a row for every step with traffic on the bridge, reaches the step
+// at which the run stopped.
+TEST_F(RunOutcome, AnInterruptedRunWritesTheBridgeRowsItBuffered) {
+    makeProject("24", true);
+    const std::string metrics = dir.file("m");
+    const pid_t pid = startTarlo(dir, {"run", project, "--seed", "2", "--metrics", metrics});
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(awaitText(dir.file("stdout.txt"), "| Simulation running..."));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_EQ(::kill(pid, SIGINT), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    ASSERT_EQ(WEXITSTATUS(status), 130);
+
+    const std::string out = readFile(dir.file("stdout.txt"));
+    const std::string said = "| Simulation stopped by the user at ";
+    const std::size_t at = out.find(said);
+    ASSERT_NE(at, std::string::npos) << out;
+    const double stoppedAt = std::stod(out.substr(at + said.size()));
+
+    const std::string history = readFile(metrics + "/Br_1_All_500-1000.csv");
+    ASSERT_TRUE(history.ends_with("\r\n"));
+    const std::size_t lastRow = history.rfind('\n', history.size() - 3) + 1;
+    const double lastTime = std::stod(history.substr(lastRow));
+    EXPECT_LE(lastTime, stoppedAt);
+    EXPECT_GE(lastTime, stoppedAt - 1.0) << history.substr(lastRow);
 }
 
 // Starts `tarlo` with its standard error on a new pseudo-terminal, whose other side it

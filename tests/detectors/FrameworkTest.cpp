@@ -1,4 +1,5 @@
 #include "detectors/ArrayDetector.h"
+#include "detectors/DetectorIndex.h"
 #include "detectors/FlowDensityDetector.h"
 #include "detectors/LaneChangeEvent.h"
 #include "detectors/PointDetector.h"
@@ -263,7 +264,48 @@ TEST_F(FrameworkTest, ArrayCrossingsPassTheFilter) {
     array.passCheck(vehicle(1, 0), 390.0, 410.0, 1.0);
     array.passCheck(vehicle(2, 4), 390.0, 410.0, 1.0);
     ASSERT_EQ(array.crossings(1).size(), 1u);
-    EXPECT_EQ(array.crossings(1)[0].vehicleNo, 2u);
+    EXPECT_EQ(array.crossings(1)[0].vehicleClass, 4);
+}
+
+// A lane checks a move only with the detectors whose positions it spans, through the
+// direction's index; they must see exactly what they see when every detector checks every
+// move. The moves run along the whole road in steps of several lengths, some ending
+// exactly on a position, some spanning several positions or a whole segment.
+TEST_F(FrameworkTest, TheDetectorIndexChecksAMoveAsEveryDetectorWould) {
+    struct Detectors {
+        explicit Detectors(bool positive)
+            : point(params(positive, 3000), 1000), segment(params(positive, 3000), 1200, 1264),
+              everyMove(params(positive, 3000), 100, 200, true),
+              array(params(positive, 3000), 500, 96, 2500), lanes(params(positive, 3000)) {}
+        std::vector<Detector*> all() { return {&point, &segment, &everyMove, &array, &lanes}; }
+        ProbePoint point;
+        ProbeSegment segment;
+        ProbeSegment everyMove;
+        ProbeArray array;
+        ProbeLaneChange lanes;
+    };
+    for (const bool positive : {true, false}) {
+        Detectors indexed(positive), plain(positive);
+        DetectorIndex index(indexed.all());
+        double t = 0.0;
+        for (const double step : {0.5, 3.0, 8.0, 32.0, 64.0, 100.0}) {
+            // A vehicle of its own for every run along the road, as vehicles only go forwards.
+            Vehicle car = vehicle(1);
+            for (double p0 = 0.0; p0 < 3010.0; p0 += step) {
+                t += 1.0;
+                index.passCheck(car, p0, p0 + step, t);
+                for (Detector* detector : plain.all())
+                    detector->passCheck(car, p0, p0 + step, t);
+            }
+        }
+        EXPECT_EQ(indexed.point.passed, plain.point.passed);
+        EXPECT_EQ(indexed.segment.updates, plain.segment.updates);
+        EXPECT_EQ(indexed.everyMove.updates, plain.everyMove.updates);
+        ASSERT_EQ(indexed.array.positions(), plain.array.positions());
+        for (std::size_t j = 0; j < plain.array.positions().size(); ++j)
+            EXPECT_EQ(indexed.array.crossings(j).size(), plain.array.crossings(j).size()) << j;
+        EXPECT_FALSE(plain.point.passed.empty());
+    }
 }
 
 TEST_F(FrameworkTest, LanesReportToTheFirstLaneChangeDetectorOfTheirDirection) {

@@ -83,7 +83,7 @@ TEST_F(LaneStatisticsTest, EveryCollectStartsAfresh) {
     EXPECT_EQ(out, std::vector<double>{60.0});
     stats.spaceMeanSpeeds(out, total);
     EXPECT_NEAR(out[0], 72.0, 1e-9);
-    stats.collect({});
+    stats.collect(std::vector<Vehicle>{});
     stats.densities(out, total);
     EXPECT_EQ(out, std::vector<double>{0.0});
     EXPECT_EQ(total, 0.0);

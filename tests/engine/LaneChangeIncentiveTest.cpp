@@ -45,6 +45,41 @@ protected:
     CSettings settings;
 };
 
+// The lane choice asks for incentives it weighs only from 0.0001 on, and the driver may stop
+// early on those that cannot reach it. Over a grid of gaps, speeds, biases and politeness
+// the shortened answer is the full one, or 0 where the full one is below 0.0001.
+TEST_F(LaneChangeIncentive, TheShortenedIncentiveDecidesAsTheFullOne) {
+    int shortened = 0;
+    for (const double gapAhead : {3.0, 12.0, 40.0})
+        for (const double gapNew : {1.0, 6.0, 25.0, 80.0})
+            for (const double gapBehind : {1.0, 5.0, 30.0})
+                for (const double speed : {0.0, 10.0, 25.0})
+                    for (const double bias : {-0.3, 0.0, 0.3})
+                        for (const double politeness : {0.0, 0.5})
+                            for (const bool outward : {false, true}) {
+                                Vehicle self = place(500.0, speed);
+                                Vehicle leader = place(510.0 + gapAhead, speed * 0.8);
+                                Vehicle follower = place(480.0, speed * 1.1);
+                                Vehicle newLeader = place(510.0 + gapNew, speed);
+                                Vehicle newFollower = place(490.0 - gapBehind, speed * 1.2);
+                                IDM& d = driverOf(self);
+                                d.bias = bias;
+                                d.politeness = politeness;
+                                d.lcFollower = true;
+                                const double full = d.laneChangeIncentive(
+                                    &leader, &follower, &newLeader, &newFollower, self, outward);
+                                const double early =
+                                    d.laneChangeIncentiveAbove(&leader, &follower, &newLeader,
+                                                               &newFollower, self, outward, 0.0001);
+                                if (early != full) {
+                                    ++shortened;
+                                    EXPECT_EQ(early, 0.0);
+                                    EXPECT_LT(full, 0.0001);
+                                }
+                            }
+    EXPECT_GT(shortened, 0);
+}
+
 TEST_F(LaneChangeIncentive, CombinesGainLossesAndBias) {
     Vehicle self = place(100.0);
     Vehicle leader = place(114.0);     // 4 m ahead: 1 - 1/4

@@ -151,6 +151,41 @@ TEST_F(LaneChangingTest, NeighboursAroundAPosition) {
     }
 }
 
+// The lane-change pass searches a neighbouring lane with a moving index (or, when the lane
+// is out of order, by bisection); it must answer as the scan from the back does, for
+// lanes in order with vehicles level with each other and for lanes out of order (as
+// constant-velocity vehicles leave them), with the positions asked front to back or not.
+TEST_F(LaneChangingTest, TheSearchOfANeighbourLaneAnswersAsTheScanFromTheBack) {
+    struct Case {
+        const char* name;
+        std::vector<double> lane;
+        std::vector<double> asked;
+    };
+    const Case cases[] = {
+        {"empty", {}, {100.0, 0.0}},
+        {"in order, front to back",
+         {900, 700, 700, 500, 300, 100},
+         {950, 900, 800, 700, 700, 650, 500, 200, 100, 50, 0}},
+        {"in order, out of turn", {900, 700, 700, 500, 300, 100}, {100, 950, 700, 300, 0, 650}},
+        {"out of order", {500, 900, 100, 700, 700, 300}, {950, 900, 800, 700, 600, 300, 50}},
+        {"out of order, out of turn", {500, 900, 100, 700, 300}, {50, 900, 600, 950, 300, 500}},
+    };
+    for (const Case& c : cases) {
+        makeDirection(1);
+        Lane& lane = direction.lanes[0];
+        for (const double position : c.lane)
+            place(0, position, 0, 0);
+        lane.forgetNeighbourSearch();
+        for (const double x : c.asked) {
+            const Lane::Neighbours want = lane.findNeighbours(x);
+            const Lane::Neighbours got = lane.searchNeighbours(x);
+            EXPECT_EQ(got.insertIndex, want.insertIndex) << c.name << ", at " << x;
+            EXPECT_EQ(got.leader, want.leader) << c.name << ", at " << x;
+            EXPECT_EQ(got.follower, want.follower) << c.name << ", at " << x;
+        }
+    }
+}
+
 TEST_F(LaneChangingTest, ChangeKeepsTheTargetOrderedAndReportsTheEvent) {
     makeDirection(2, false); // negative direction: road lanes 2 and 3 of a 3-lane road
     Recorder recorder;

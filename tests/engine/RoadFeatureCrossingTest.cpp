@@ -288,7 +288,7 @@ TEST_F(RoadFeatureCrossingTest, AStaticOccupantIsNeitherMovedNorReported) {
     const Vehicle& standing = *obstacle;
     lane.placeStatic(std::move(obstacle));
     CountingDetector atObstacle(500.0);
-    lane.detectors.push_back(&atObstacle);
+    lane.setDetectors({&atObstacle});
     addRecording("at the obstacle", 500, 600);
     addVehicle(0.0, 10.0);
     moveSteps(20);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <vector>
+
+namespace tarlo {
+
+class Detector;
+class Vehicle;
+
+// The detectors of one direction arranged by where they watch, so that a vehicle's move is
+// checked only by the detectors whose positions it may span (and always by those that
+// watch every move). Vehicles only move forwards: once a move has ended at p, no later move
+// reaches a stretch that ends before p, and none reaches the others before the first of
+// them begins. Each vehicle carries that position (`detectorCheckFrom`), so a move short
+// of it costs one comparison, however many detectors the road has. Detectors keep no
+// order among themselves: each reacts to a move on its own.
+class DetectorIndex {
+public:
+    DetectorIndex() = default;
+    explicit DetectorIndex(const std::vector<Detector*>& detectors);
+
+    // The pass checks of the vehicle's move p0 -> p1 (p0 <= p1) in the step that ends at t.
+    void passCheck(Vehicle& vehicle, double p0, double p1, double t) const;
+
+private:
+    // Where a move that starts at p must end to reach a watched stretch: the first start of
+    // the stretches that end at or after p, or infinity when there is none.
+    double nextStart(double p) const;
+
+    std::vector<Detector*> m_vEveryMove;
+    std::vector<Detector*> m_vWatching;
+    // The stretches by increasing end, each with the smallest start of it and all after it.
+    struct Reach {
+        double last;
+        double firstFromHere;
+    };
+    std::vector<Reach> m_vReach;
+};
+
+} // namespace tarlo
