@@ -81,9 +81,11 @@ TEST(InfLineDiscreteOrdinate, NothingOutsideTheSupport) {
     };
     for (const CInfLineDiscrete& line : lines) {
         const auto [first, last] = line.Support();
-        for (double x = -20.0; x <= 60.0; x += 0.0625)
-            if (x < first || x > last)
+        for (double x = -20.0; x <= 60.0; x += 0.0625) {
+            if (x < first || x > last) {
                 EXPECT_EQ(line.GetOrdinate(x), 0.0) << "x = " << x;
+            }
+        }
         for (const double x : {std::nextafter(first, -1e9), std::nextafter(last, 1e9)})
             EXPECT_EQ(line.GetOrdinate(x), 0.0) << "x = " << x;
     }
