@@ -63,13 +63,15 @@ test-tsan: deps
 
 # The project loader under libFuzzer, built with clang; not part of `make test`. The test
 # fixtures are the seeds; what it finds goes to $(FUZZ_DIR)/corpus, crashes to crash-* files.
+# Leaks are not reported: the archive library does not free the object it was reading
+# through a pointer when the load fails inside it.
 fuzz: deps
 	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 		-DTARLO_FUZZ=ON -DTARLO_GUI=OFF -DTARLO_BENCH=OFF $(LAUNCHER)
 	cmake --build $(FUZZ_DIR) --target fuzz_project_load
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds
 	cp tests/data/project/* examples/demo/demo.tlp $(FUZZ_DIR)/seeds/
-	$(FUZZ_DIR)/fuzz/fuzz_project_load -max_total_time=$(FUZZ_SECONDS) \
+	$(FUZZ_DIR)/fuzz/fuzz_project_load -max_total_time=$(FUZZ_SECONDS) -detect_leaks=0 \
 		-artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds
 
 demo: build
