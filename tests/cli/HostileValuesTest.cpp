@@ -94,6 +94,30 @@ TEST(HostileValues, EachIsRefusedUnderAMemoryCeiling) {
     }
 }
 
+// A bridge or load effect added to such a project would weigh every one of its lanes.
+TEST(HostileValues, NoLoadEffectIsAddedForABillionLanes) {
+    if (sanitized())
+        GTEST_SKIP() << "a sanitizer's address space exceeds the memory ceiling";
+    TempDir dir;
+    const std::string good = readFile(std::string(TARLO_TEST_DATA) + "/project/windows_rev6.tlp");
+    const HostileValue lanes{"a billion lanes in all", "<m_NoLanes>3<", "<m_NoLanes>1000000000<", 2,
+                             ""};
+    const std::string path = dir.file("hostile.tlp");
+    const std::string text = withValue(good, lanes);
+    std::ofstream(path, std::ios::binary) << text;
+    for (const std::string command :
+         {"add bridge '" + path + "' --start 100 --end 200 --function total-load",
+          "add load-effect '" + path + "' --bridge 7 --function total-load"}) {
+        SCOPED_TRACE(command);
+        const CliResult result = runTarloLimited(dir, memoryCeiling, command);
+        EXPECT_EQ(result.exitCode, 2) << result.err;
+        EXPECT_TRUE(contains(result.err, "tarlo: the project's road has 1000000000 lanes, more "
+                                         "than the 198 a load effect may weigh"))
+            << result.err;
+        EXPECT_EQ(readFile(path), text);
+    }
+}
+
 // An allocation the memory ceiling refuses ends the command with its message and exit 3: a
 // description of 64 million characters needs more than the ceiling to be read.
 TEST(HostileValues, RunningOutOfMemoryExitsThreeSayingWhatWasDone) {
