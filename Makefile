@@ -71,7 +71,8 @@ fuzz: deps
 	cmake --build $(FUZZ_DIR) --target fuzz_project_load
 	mkdir -p $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds
 	cp tests/data/project/* examples/demo/demo.tlp $(FUZZ_DIR)/seeds/
-	$(FUZZ_DIR)/fuzz/fuzz_project_load -max_total_time=$(FUZZ_SECONDS) -detect_leaks=0 \
+	ASAN_OPTIONS=detect_leaks=0 $(FUZZ_DIR)/fuzz/fuzz_project_load \
+		-max_total_time=$(FUZZ_SECONDS) \
 		-artifact_prefix=$(FUZZ_DIR)/ $(FUZZ_DIR)/corpus $(FUZZ_DIR)/seeds
 
 demo: build
