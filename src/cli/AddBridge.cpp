@@ -3,6 +3,7 @@
 #include "bridges/CInfLineFunction.h"
 #include "cli/ProjectEdit.h"
 #include "project/CTarloDoc.h"
+#include "project/Limits.h"
 
 #include <climits>
 #include <sstream>
@@ -181,7 +182,19 @@ struct BridgeRequest {
     LoadEffectRequest firstEffect;
 };
 
+// A new load effect holds a weight per road lane: a lane count past its bound is refused
+// before any is made, as the validation refuses it.
+void expectBoundedLanes(const CTarloDoc& doc, const std::string& command) {
+    const int most = 2 * limits::maxLanesPerDirection;
+    if (doc.m_NoLanes > most)
+        throw UsageError("the project's road has " + std::to_string(doc.m_NoLanes) +
+                             " lanes, more than the " + std::to_string(most) +
+                             " a load effect may weigh (see 'tarlo validate')",
+                         command);
+}
+
 std::string addBridge(CTarloDoc& doc, const BridgeRequest& request) {
+    expectBoundedLanes(doc, "add bridge");
     CBridge& bridge = doc.addBridge();
     bridge.SetStart(request.start);
     bridge.SetEnd(request.end);
@@ -250,6 +263,7 @@ std::string addLoadEffect(CTarloDoc& doc, const LoadEffectCommandRequest& reques
     if (bridge == doc.m_vBridges.end())
         throw UsageError("the project has no bridge numbered " + std::to_string(request.bridgeID),
                          "add load-effect");
+    expectBoundedLanes(doc, "add load-effect");
     doc.addLoadEffect(&*bridge);
     const std::size_t index = bridge->GetLoadEffects().size() - 1;
     const std::string effect = applyLoadEffect(doc, *bridge, index, request.effect);

@@ -5,6 +5,7 @@
 #include "cli/AddFeature.h"
 #include "cli/ExitCode.h"
 #include "cli/ImportIL.h"
+#include "cli/OutOfMemory.h"
 #include "cli/ProjectNew.h"
 #include "cli/ProjectRun.h"
 #include "cli/ProjectUpgrade.h"
@@ -60,8 +61,9 @@ void printOverview(std::ostream& out) {
            "                    file is used when there is one, else the defaults\n"
            "  -h, --help        show help\n\n"
            "Exit codes: 0 success, 1 validation or run set-up failure, 2 usage error,\n"
-           "3 a file cannot be read or written, 4 a run completed but some of its output\n"
-           "could not be written, 130 a run was interrupted.\n";
+           "3 a file cannot be read or written, or memory ran out (\"tarlo: out of memory\n"
+           "while ...\"), 4 a run completed but some of its output could not be written,\n"
+           "130 a run was interrupted.\n";
 }
 
 // The commands whose names begin with the given words ("traffic").
@@ -173,6 +175,8 @@ bool loadSettings(const std::optional<std::string>& path, CSettings& settings, H
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
                    std::ostream& err) {
     std::vector<std::string> tokens = arguments;
+    // What the command is doing, for a failure to allocate that no stage has named.
+    std::string activity = "reading the command line";
     try {
         const std::optional<std::string> settingsPath = takeSettingsOption(tokens);
         if (tokens.empty()) {
@@ -194,6 +198,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             return EXIT_OK;
         }
         const Command& command = findCommand(tokens);
+        activity = "running 'tarlo " + command.name + "'";
         const std::vector<std::string> rest(tokens.begin() + words(command.name).size(),
                                             tokens.end());
         if (asksForHelp(rest)) {
@@ -214,6 +219,12 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
             << "Try 'tarlo " << (error.command().empty() ? "" : error.command() + " ")
             << "--help'.\n";
         return EXIT_USAGE;
+    } catch (const OutOfMemory& error) {
+        err << "tarlo: out of memory while " << error.activity() << '\n';
+        return EXIT_OUT_OF_MEMORY;
+    } catch (const std::bad_alloc&) {
+        err << "tarlo: out of memory while " << activity << '\n';
+        return EXIT_OUT_OF_MEMORY;
     }
 }
 

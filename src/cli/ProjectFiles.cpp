@@ -1,5 +1,6 @@
 #include "cli/ProjectFiles.h"
 
+#include "cli/OutOfMemory.h"
 #include "cli/TrafficFormat.h"
 #include "project/CTarloDoc.h"
 
@@ -12,7 +13,7 @@ bool openProject(CTarloDoc& doc, const std::string& path, std::ostream& err) {
         err << "tarlo: cannot read " << path << '\n';
         return false;
     }
-    return doc.open(path);
+    return whileDoing("loading " + path, [&] { return doc.open(path); });
 }
 
 std::string commandLineFolder(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "cli/ProjectRun.h"
 
 #include "cli/ExitCode.h"
+#include "cli/OutOfMemory.h"
 #include "cli/ProgressLine.h"
 #include "cli/ProjectFiles.h"
 #include "cli/ResultsTable.h"
@@ -46,9 +47,14 @@ reached ("Simulation stopped by the user at 5423.50 s"), and the metrics folder,
 files and the results table follow as at the end of a run. A second signal ends the
 program at once.
 
+A run that runs out of memory stops where it was as an interrupted run does, keeping what
+it wrote; the metrics folder, the files and the results table follow, then "tarlo: out of
+memory while running PROJECT".
+
 Exit codes: 0 the run completed, 1 the project is invalid or the run could not be set
-up, 3 the project cannot be read, or reading the traffic file failed part way, 4 the run
-completed but some of its output could not be written, 130 the run was interrupted.
+up, 3 the project cannot be read, reading the traffic file failed part way, or memory
+ran out, 4 the run completed but some of its output could not be written, 130 the run
+was interrupted.
 
 Options:
   --seed N            seed of the random numbers; the same seed gives the same output
@@ -169,7 +175,7 @@ int run(CommandContext& context, const Request& request) {
     // A signal wakes the wait below as the worker's own notifications do.
     ConsoleHost& host = context.host;
     const RunInterrupt interrupt([&host] { host.postRunNotification(RunNotification::Stopped); });
-    control.runInvisible();
+    whileDoing("validating " + request.path, [&] { control.runInvisible(); });
     // Without a worker the validation refused the project.
     if (!control.m_pWorkerThread.joinable())
         return EXIT_FAILED;
@@ -179,6 +185,13 @@ int run(CommandContext& context, const Request& request) {
         if (request.summary)
             reportResults(context.out, doc);
         return EXIT_INTERRUPTED;
+    }
+    // A run that ran out of memory stopped where it was, as an interrupted one does.
+    if (control.m_bOutOfMemory) {
+        reportFiles(context.out, doc);
+        if (request.summary)
+            reportResults(context.out, doc);
+        throw OutOfMemory("running " + request.path);
     }
     if (end == RunEnd::SetUpFailed)
         return EXIT_FAILED;

@@ -1,6 +1,7 @@
 #include "cli/ProjectValidate.h"
 
 #include "cli/ExitCode.h"
+#include "cli/OutOfMemory.h"
 #include "cli/ProjectFiles.h"
 #include "platform/ConsoleHost.h"
 #include "project/CTarloDoc.h"
@@ -17,7 +18,8 @@ finding. A project with an automatic metrics folder is checked with a new folder
 as a run of this second would name it (with -2, -3, ... appended when the name is
 taken), which is created, as the metrics folder of every validation is.
 
-Exit codes: 0 the project may run, 1 it may not, 3 the project cannot be read.
+Exit codes: 0 the project may run, 1 it may not, 3 the project cannot be read, or
+memory ran out.
 
 Options:
   -h, --help        show this help
@@ -30,7 +32,10 @@ int run(CommandContext& context, const std::string& path) {
     // The default metrics folder is never used by a run with an automatic one.
     if (doc.m_bAutoDir)
         doc.runControl().createAutoMetricsDir();
-    return CValidation(&doc, context.settings, context.host).validate() ? EXIT_OK : EXIT_FAILED;
+    const bool valid = whileDoing("validating " + path, [&] {
+        return CValidation(&doc, context.settings, context.host).validate();
+    });
+    return valid ? EXIT_OK : EXIT_FAILED;
 }
 
 Runner prepare(const Arguments& args) {

@@ -1,5 +1,7 @@
 #include "project/ArchiveCheck.h"
 
+#include "project/Limits.h"
+
 #include <boost/archive/archive_exception.hpp>
 #include <boost/archive/xml_archive_exception.hpp>
 
@@ -22,6 +24,15 @@ class NumberingError : public archive_exception {
 public:
     explicit NumberingError(const std::string& detail) {
         append(append(0, "invalid archive numbering - "), detail.c_str());
+    }
+};
+
+// A list whose count the items that follow do not bear out, worded like the library's own
+// messages.
+class ListLengthError : public archive_exception {
+public:
+    explicit ListLengthError(const std::string& detail) {
+        append(append(0, "invalid list length - "), detail.c_str());
     }
 };
 
@@ -179,7 +190,7 @@ public:
             m_Pos = open + 1;
             if (peek() == '/') {
                 ++m_Pos;
-                endTag();
+                endTag(open);
                 if (m_vOpen.empty())
                     return; // the root is closed; the library reads nothing after it
             } else {
@@ -195,6 +206,13 @@ private:
         bool hasChildren = false;
         // A reference to an object read before, which the library reads nothing more of.
         bool reference = false;
+        // Where the text inside the element starts.
+        std::size_t content = 0;
+        // The count of a list, its first child.
+        bool listCount = false;
+        // A list: the entries its count announces, and the items read so far.
+        std::optional<unsigned long long> announced;
+        unsigned long long items = 0;
     };
 
     [[noreturn]] static void referenceWithContent() {
@@ -250,7 +268,8 @@ private:
     void startTag() {
         if (peek() == '?' || peek() == '!')
             syntaxError(); // no declarations, comments or sections inside the archive
-        OpenElement element{name()};
+        OpenElement element;
+        element.name = name();
         const Attributes a = attributes();
         if (peek() != '>')
             syntaxError(); // also an empty-element tag: the library reads no such thing
@@ -261,6 +280,11 @@ private:
                 referenceWithContent();
             if (!parent.hasChildren && !parent.namesClass && element.name == "count")
                 m_Numbering.unnumberedCollection();
+            element.listCount = !parent.hasChildren && element.name == "count";
+            if (parent.announced && element.name == "item" && ++parent.items > *parent.announced)
+                throw ListLengthError("<" + std::string(parent.name) +
+                                      "> holds more items than its count of " +
+                                      std::to_string(*parent.announced));
             parent.hasChildren = true;
             // A shared pointer holds its object as "px"; only pointers name their class by
             // name or by reference.
@@ -268,10 +292,34 @@ private:
         }
         element.namesClass = a.classId || a.classReference;
         element.reference = a.objectReference.has_value();
+        element.content = m_Pos;
         m_vOpen.push_back(element);
     }
 
-    void endTag() {
+    // The library makes room for as many entries as a list's count announces before it reads
+    // one: the count must be one the file bears out, and within the longest list a project
+    // may hold.
+    void listCount(std::string_view text) {
+        const std::size_t first = text.find_first_not_of(" \t\r\n");
+        const std::size_t last = text.find_last_not_of(" \t\r\n");
+        const std::string_view digits = first == std::string_view::npos
+                                            ? text.substr(0, 0)
+                                            : text.substr(first, last - first + 1);
+        unsigned long long count = 0;
+        const auto [end, error] =
+            std::from_chars(digits.data(), digits.data() + digits.size(), count);
+        OpenElement& list = m_vOpen[m_vOpen.size() - 2];
+        if (digits.empty() || error != std::errc() || end != digits.data() + digits.size())
+            throw ListLengthError("count \"" + std::string(digits) + "\" of <" +
+                                  std::string(list.name) + ">");
+        if (count > limits::maxListLength)
+            throw ListLengthError("count " + std::to_string(count) + " of <" +
+                                  std::string(list.name) + "> beyond the most of " +
+                                  std::to_string(limits::maxListLength));
+        list.announced = count;
+    }
+
+    void endTag(std::size_t open) {
         const std::string_view closed = name();
         skipSpace();
         if (peek() != '>') {
@@ -283,6 +331,13 @@ private:
         if (m_vOpen.empty() || m_vOpen.back().name != closed)
             throw xml_archive_exception(xml_archive_exception::xml_archive_tag_mismatch,
                                         std::string(closed).c_str());
+        const OpenElement& element = m_vOpen.back();
+        if (element.listCount && !element.hasChildren)
+            listCount(m_Text.substr(element.content, open - element.content));
+        if (element.announced && element.items != *element.announced)
+            throw ListLengthError(
+                "<" + std::string(element.name) + "> holds " + std::to_string(element.items) +
+                " of the " + std::to_string(*element.announced) + " items its count announces");
         m_vOpen.pop_back();
     }
 

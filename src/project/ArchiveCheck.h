@@ -15,11 +15,13 @@ namespace tarlo {
 // previous class, unless neither a pointer's class nor a reference follows a skip; references
 // to classes numbered before; object numbers on the objects of tracked classes only, never
 // below the count of objects before; and references to earlier objects of the class named,
-// with nothing inside them.
+// with nothing inside them. The library also makes room for as many entries as a list's
+// count announces before it reads one, so every count must be a plain number, no more than
+// limits::maxListLength, and equal to the items of its list.
 //
 // Raises the library's archive_exception: an input stream error for a file that ends inside
-// an element, a tag mismatch or unrecognized XML syntax for broken tags, and "invalid archive
-// numbering - ..." for the rest.
+// an element, a tag mismatch or unrecognized XML syntax for broken tags, "invalid list
+// length - ..." for a count, and "invalid archive numbering - ..." for the rest.
 void checkArchiveText(std::string_view text);
 
 } // namespace tarlo

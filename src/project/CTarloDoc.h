@@ -58,7 +58,7 @@ public:
     // Every default of a new project: one speed limit and one flow and density detector.
     void newProject();
     // Loads the project file; on failure shows the load error and keeps the document as it
-    // was.
+    // was. Running out of memory is no fault of the file: std::bad_alloc reaches the caller.
     bool open(const std::string& path);
     // Writes the project file; on failure shows why and keeps the modified mark.
     bool save(const std::string& path);

@@ -8,6 +8,7 @@
 #include "platform/Host.h"
 #include "project/CRoadFeature.h"
 #include "project/CTarloDoc.h"
+#include "project/Limits.h"
 #include "project/settings/CSettings.h"
 #include "trafficfiles/FileHandler.h"
 #include "vehicles/CDiscreteDist.h"
@@ -37,6 +38,21 @@ std::string elementLabel(const char* kind, std::size_t index, const std::string&
 
 std::string rowText(const char* text, std::size_t row) {
     return text + std::to_string(row + 1) + '.';
+}
+
+// "Too many lanes in positive direction: 1000 (at most 99).": a value past its bound.
+std::string tooManyText(const std::string& what, long long value, long long most,
+                        const std::string& unit = "") {
+    return what + ": " + std::to_string(value) + unit + " (at most " + std::to_string(most) + unit +
+           ").";
+}
+
+// Lane counts that every load effect can hold a weight for, and whose sum is an int.
+bool lanesWithinBounds(const CTarloDoc& doc) {
+    const auto within = [](int lanes) {
+        return lanes >= -limits::maxLanesPerDirection && lanes <= limits::maxLanesPerDirection;
+    };
+    return within(doc.m_NoLanesDirPos) && within(doc.m_NoLanesDirNeg);
 }
 
 const char* directionName(bool positive) {
@@ -147,7 +163,10 @@ bool CValidation::checkConfiguration() {
         section.error("The input traffic file does not exist.");
     if (doc.m_NoLanes == 0)
         section.error("There cannot be zero lanes in both directions.");
-    if (doc.m_NoLanes != doc.m_NoLanesDirPos + doc.m_NoLanesDirNeg) {
+    // Deliberately: lane counts past their bound are refused below and not repaired, as the
+    // repair would give every load effect a weight per lane.
+    const bool lanesBounded = lanesWithinBounds(doc);
+    if (lanesBounded && doc.m_NoLanes != doc.m_NoLanesDirPos + doc.m_NoLanesDirNeg) {
         doc.updateLaneTotals();
         doc.setModified();
         m_Host.refreshViews();
@@ -182,6 +201,19 @@ bool CValidation::checkConfiguration() {
     if (doc.m_FileType != FORMAT_SAFT && doc.m_FileType != FORMAT_CASTOR &&
         doc.m_FileType != FORMAT_KIRRO)
         section.error("Unknown traffic file format.");
+
+    const auto checkLanes = [&section](const char* what, int lanes) {
+        if (lanes > limits::maxLanesPerDirection)
+            section.error(tooManyText(what, lanes, limits::maxLanesPerDirection));
+    };
+    checkLanes("Too many lanes in positive direction", doc.m_NoLanesDirPos);
+    checkLanes("Too many lanes in negative direction", doc.m_NoLanesDirNeg);
+    checkLanes("Too many lanes in traffic file for positive direction",
+               doc.m_TrafFileNoLanesDirPos);
+    checkLanes("Too many lanes in traffic file for negative direction",
+               doc.m_TrafFileNoLanesDirNeg);
+    if (doc.m_RoadLength > limits::maxRoadLength)
+        section.error(tooManyText("Road too long", doc.m_RoadLength, limits::maxRoadLength, " m"));
     return section.ok();
 }
 
@@ -421,6 +453,21 @@ bool CValidation::checkDetector(std::size_t index, CStatDetector& detector) {
         section.error("Interval between positions must be positive.");
     if (kind == DETECTOR_LANE_CHANGES && detector.getParamA() <= 0)
         section.error("The lane change detector step must be positive.");
+    // Each position or bin holds a value per lane in every row the detector writes.
+    const auto steps = [](long long from, long long to, long long step) {
+        return to > from ? (to - from + step - 1) / step + 1 : 1;
+    };
+    if ((kind == DETECTOR_ST_DENSITY || kind == DETECTOR_ST_SMS) && detector.getParamB() > 0) {
+        const long long positions =
+            steps(detector.getParamA(), detector.getParamC(), detector.getParamB());
+        if (positions > limits::maxDetectorBins)
+            section.error(tooManyText("Too many positions", positions, limits::maxDetectorBins));
+    }
+    if (kind == DETECTOR_LANE_CHANGES && detector.getParamA() > 0) {
+        const long long bins = steps(0, length, detector.getParamA());
+        if (bins > limits::maxDetectorBins)
+            section.error(tooManyText("Too many location bins", bins, limits::maxDetectorBins));
+    }
 
     const int interval = detector.getTimeInterval();
     if (interval <= 0)
@@ -467,7 +514,9 @@ bool CValidation::checkBridge(std::size_t index, CBridge& bridge) {
         section.error(endsOutsideText);
     if (bridge.GetSpanLength() < 1.0)
         section.error("Length too small (< 1 m).");
-    if (bridge.GetNoLanes() != doc.m_NoLanes) {
+    // Deliberately: a road lane count past its bound is refused by the configuration check
+    // and not repaired into the bridge, which would give each load effect a weight per lane.
+    if (bridge.GetNoLanes() != doc.m_NoLanes && doc.m_NoLanes <= 2 * limits::maxLanesPerDirection) {
         // The load effects are shared, so their lane weights follow the stored bridge.
         stored.SetNoLanes(doc.m_NoLanes);
         m_Host.refreshViews();
@@ -477,6 +526,10 @@ bool CValidation::checkBridge(std::size_t index, CBridge& bridge) {
     if (bridge.GetNoLE() == 0)
         section.error("Has no load effects.");
     const auto& loadEffects = bridge.GetLoadEffects();
+    if (loadEffects.size() > limits::maxLoadEffects)
+        section.error(tooManyText("Too many load effects",
+                                  static_cast<long long>(loadEffects.size()),
+                                  limits::maxLoadEffects));
     for (std::size_t k = 0; k < loadEffects.size(); ++k) {
         if (!loadEffects[k])
             section.error("Load Effect " + std::to_string(k + 1) + " is missing.");
@@ -489,6 +542,9 @@ bool CValidation::checkBridge(std::size_t index, CBridge& bridge) {
         m_Host.refreshViews();
         section.note("No. of simulation substeps less than 1, so set to 1");
     }
+    if (bridge.GetStepsPerSimStep() > limits::maxSubSteps)
+        section.error(tooManyText("Too many simulation substeps", bridge.GetStepsPerSimStep(),
+                                  limits::maxSubSteps));
     const double subStep = doc.m_SimTimeStep / bridge.GetStepsPerSimStep();
     if (subStep > 0.5)
         section.error("Bridge calculation time step too large (> 0.5 s) - change overall "
@@ -633,6 +689,10 @@ bool CValidation::checkInfluenceLine(std::size_t index, const CInfLineDiscrete& 
     }
     if (distances.empty() || ordinates.empty())
         section.error(noInfluenceLineText);
+    const std::size_t points = std::max(distances.size(), ordinates.size());
+    if (points > limits::maxPoints)
+        section.error(tooManyText("Too many points", static_cast<long long>(points),
+                                  static_cast<long long>(limits::maxPoints)));
     return section.ok();
 }
 
@@ -675,6 +735,10 @@ bool CValidation::checkDiscreteDistribution(std::size_t index, const CDiscreteDi
             section.error(rowText("Data not in ascending order at row ", row));
         previous = data[row];
     }
+    const std::size_t points = std::max(data.size(), pmf.size());
+    if (points > limits::maxPoints)
+        section.error(tooManyText("Too many points", static_cast<long long>(points),
+                                  static_cast<long long>(limits::maxPoints)));
     return section.ok();
 }
 

@@ -11,6 +11,8 @@
 #include <boost/serialization/shared_ptr.hpp>
 #include <boost/serialization/vector.hpp>
 
+#include <new>
+
 namespace tarlo {
 
 using boost::serialization::make_nvp;
@@ -196,6 +198,8 @@ ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& 
             parse(text, loaded, legacy, revisionUnread);
             fields = std::move(loaded);
             return {true, {}, false};
+        } catch (const std::bad_alloc&) {
+            throw;
         } catch (const std::exception&) {
             if (!revisionUnread)
                 throw;
@@ -212,6 +216,8 @@ ProjectFile::Result ProjectFile::load(ProjectFields& fields, const std::string& 
         } catch (const std::exception&) {
         }
         return {true, {}, true};
+    } catch (const std::bad_alloc&) {
+        throw;
     } catch (const std::exception& e) {
         return {false, e.what(), false};
     } catch (...) {

@@ -54,6 +54,7 @@ public:
     // `fields` are left as they were. A file whose items start without the revision item
     // (revision 0) gets "<m_Version>0</m_Version>" inserted after its first three lines and
     // is read again; only a file that then loads is written back with the insertion.
+    // Running out of memory is no fault of the file: std::bad_alloc reaches the caller.
     static Result load(ProjectFields& fields, const std::string& path,
                        Repair repair = Repair::RewriteFile);
 

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <new>
 #include <system_error>
 
 namespace tarlo {
@@ -349,6 +350,7 @@ void RunControl::runInvisible() {
     chooseSeed();
     m_ElapsedMs = 0;
     m_SimTime = 0.0;
+    m_bOutOfMemory = false;
     m_Host.refreshViews();
     m_bInvisibleRun = true;
     m_bRunning = true;
@@ -359,20 +361,30 @@ void RunControl::runInvisible() {
 }
 
 void RunControl::runWorker(const std::string& documentName) {
-    const bool started = startRun();
-    if (started) {
-        bool more = true;
-        // Nobody looks at the lanes of an invisible run: no snapshot of them is taken.
-        while (m_bInvisibleRun && more) {
-            m_Sim.advance(more);
-            publishStep();
+    bool started = false;
+    try {
+        started = startRun();
+        if (started) {
+            bool more = true;
+            // Nobody looks at the lanes of an invisible run: no snapshot of them is taken.
+            while (m_bInvisibleRun && more) {
+                m_Sim.advance(more);
+                publishStep();
+            }
+            // The waiting thread sleeps until the end, so the duration is taken here.
+            m_ElapsedMs = m_Host.tickMs() - m_StartTick;
+        } else {
+            // A run that could not start is reported as such, never as finished.
+            writeOutput(documentName, "| Simulation initialization failed");
+            m_Host.showMessage(initProblemText, MessageIcon::Error);
         }
-        // The waiting thread sleeps until the end, so the duration is taken here.
-        m_ElapsedMs = m_Host.tickMs() - m_StartTick;
-    } else {
-        // A run that could not start is reported as such, never as finished.
-        writeOutput(documentName, "| Simulation initialization failed");
-        m_Host.showMessage(initProblemText, MessageIcon::Error);
+    } catch (const std::bad_alloc&) {
+        // Deliberately: a run that runs out of memory stops where it was, as a stopped run
+        // does, instead of ending the program; the clean-up below writes what the detectors
+        // and bridges hold and closes their files.
+        m_bOutOfMemory = true;
+        writeOutput(documentName,
+                    formatText("| Simulation stopped: out of memory at %.2f s", m_SimTime.load()));
     }
     // Stop leaves the running state at once; closing the document does not.
     const bool stoppedByUser = !m_bRunning;
@@ -381,8 +393,8 @@ void RunControl::runWorker(const std::string& documentName) {
     // Unless the user stopped the run, the shell still shows it running: tell it the end. A
     // stopped run is told again, so that the shell lets the elements be edited once more.
     if (m_bInvisibleRun.exchange(false))
-        m_Host.postRunNotification(started ? RunNotification::InvisibleFinished
-                                           : RunNotification::Stopped);
+        m_Host.postRunNotification(started && !m_bOutOfMemory ? RunNotification::InvisibleFinished
+                                                              : RunNotification::Stopped);
     else if (stoppedByUser)
         m_Host.postRunNotification(RunNotification::Stopped);
 }

@@ -145,6 +145,8 @@ public:
     std::atomic<bool> m_bWorkerBusy{false};
     // Shared: the last run met a read error in its traffic file and lacks the rest of it.
     std::atomic<bool> m_bTrafficReadFailed{false};
+    // Shared: the last invisible run ran out of memory and stopped where it was.
+    std::atomic<bool> m_bOutOfMemory{false};
 
 private:
     bool isVisibleRunActive() const { return m_bRunning && m_bVisibleRun; }

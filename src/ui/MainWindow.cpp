@@ -40,6 +40,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <new>
 
 namespace tarlo {
 
@@ -406,7 +407,14 @@ DocumentWindow* MainWindow::openDocument(const QString& path) {
         }
     }
     DocumentWindow* window = createDocumentWindow();
-    if (!window->document().open(path.toStdString())) {
+    bool opened = false;
+    try {
+        opened = window->document().open(path.toStdString());
+    } catch (const std::bad_alloc&) {
+        m_Host.showMessage("Out of memory while loading " + path.toStdString() + ".",
+                           MessageIcon::Error);
+    }
+    if (!opened) {
         delete window;
         return nullptr;
     }

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <new>
 #include <thread>
 #include <utility>
 
@@ -401,6 +402,55 @@ TEST_F(RunTest, InvisibleRunReportsAFailedSetUpAsAFailure) {
     EXPECT_EQ(host.posted(), std::vector<RunNotification>{RunNotification::Stopped});
     EXPECT_FALSE(wrote("| No. vehicles in input traffic file: 1"));
     expectIdleAndEmpty();
+}
+
+// The allocation failure comes as the set-up ends, once the detectors have opened their files.
+class AllocationFailingHost : public RecordingHost {
+public:
+    void postRunNotification(RunNotification notification) override {
+        if (notification == RunNotification::Started && !m_bFailed.exchange(true))
+            throw std::bad_alloc();
+        RecordingHost::postRunNotification(notification);
+    }
+
+private:
+    std::atomic<bool> m_bFailed{false};
+};
+
+TEST_F(RunTest, RunningOutOfMemoryStopsTheRunAndKeepsItsFiles) {
+    useTraffic({at(1), at(1, 0, 1)});
+    const std::string metrics = dir.file("out");
+    std::filesystem::create_directory(metrics);
+    config.m_MetricsDir = metrics;
+    CStatDetector detector;
+    detector.setDetectorName(DETECTOR_FLOW_DENSITY);
+    detector.setParamA(50);
+    config.m_vStatDetectors = {detector};
+    AllocationFailingHost failing;
+    RunControl control(config, sim, settings, failing, [] { return std::string("Doc.tlp"); });
+
+    control.runInvisible();
+    control.waitForInvisibleRun();
+    EXPECT_TRUE(control.m_bOutOfMemory);
+    const std::vector<std::string> output = failing.output();
+    EXPECT_NE(std::find(output.begin(), output.end(),
+                        std::string(prefix) + "| Simulation stopped: out of memory at 0.00 s"),
+              output.end());
+    // Told as a stopped run, never as finished.
+    EXPECT_EQ(failing.posted(), std::vector<RunNotification>{RunNotification::Stopped});
+    EXPECT_FALSE(control.m_bRunning);
+    EXPECT_FALSE(control.m_bInvisibleRun);
+    EXPECT_EQ(sim.road.pendingCount(), 0u);
+    // The detector's file was opened before the failure and is closed, not removed.
+    ASSERT_EQ(control.runResults().detectors.size(), 1u);
+    ASSERT_EQ(control.runResults().detectors[0].files.size(), 1u);
+    EXPECT_TRUE(std::filesystem::exists(control.runResults().detectors[0].files[0]));
+
+    // The next run starts afresh.
+    control.runInvisible();
+    control.waitForInvisibleRun();
+    EXPECT_FALSE(control.m_bOutOfMemory);
+    EXPECT_EQ(failing.posted().back(), RunNotification::InvisibleFinished);
 }
 
 TEST_F(RunTest, ClosingWaitsForTheWorker) {

@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <limits>
+#include <numeric>
 #include <string>
 #include <vector>
 
@@ -286,6 +287,26 @@ TEST_F(ValidationTest, ConfigurationChecks) {
          {"Unknown traffic file format."},
          false},
         {"Kirro format", [](CTarloDoc& d) { d.m_FileType = 102; }, {}, true},
+        // Counts that size the road's lanes and every load effect's weights are bounded.
+        {"99 lanes per direction", lanes(99, 99, 198, 99, 99), {}, true},
+        {"100 lanes in the positive direction",
+         lanes(100, 1, 101, 1, 1),
+         {"Too many lanes in positive direction: 100 (at most 99)."},
+         false},
+        {"a billion lanes in the negative direction, the total as it was",
+         lanes(1, 1000000000, 2, 1, 1),
+         {"Too many lanes in negative direction: 1000000000 (at most 99)."},
+         false},
+        {"a billion traffic file lanes",
+         lanes(1, 1, 2, 1000000000, 1),
+         {"Direction positive: more lanes in traffic file than on road.",
+          "Too many lanes in traffic file for positive direction: 1000000000 (at most 99)."},
+         false},
+        {"a road of 1000 km", [](CTarloDoc& d) { d.m_RoadLength = 1000000; }, {}, true},
+        {"a road longer than 1000 km",
+         [](CTarloDoc& d) { d.m_RoadLength = 1000001; },
+         {"Road too long: 1000001 m (at most 1000000 m)."},
+         false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -770,6 +791,40 @@ TEST_F(ValidationTest, DetectorChecks) {
     }
 }
 
+// A space-time detector holds a value per lane and position in every row it writes, a lane
+// change detector one per location bin.
+TEST_F(ValidationTest, DetectorPositionsAndBinsAreBounded) {
+    struct Row {
+        const char* name;
+        CStatDetector detector;
+        Lines messages;
+        bool ok;
+    };
+    const std::vector<Row> rows = {
+        {"10000 positions", makeDetector(DETECTOR_ST_DENSITY, 0, 1, 9999), {}, true},
+        {"10001 positions",
+         makeDetector(DETECTOR_ST_DENSITY, 0, 1, 10000),
+         {"Too many positions: 10001 (at most 10000)."},
+         false},
+        {"10001 positions entered backwards",
+         makeDetector(DETECTOR_ST_SMS, 10000, 1, 0),
+         {"Swapped start and end.", "Too many positions: 10001 (at most 10000)."},
+         false},
+        {"5001 bins", makeDetector(DETECTOR_LANE_CHANGES, 2), {}, true},
+        {"10001 bins",
+         makeDetector(DETECTOR_LANE_CHANGES, 1),
+         {"Too many location bins: 10001 (at most 10000)."},
+         false},
+    };
+    doc.m_RoadLength = 10000;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        doc.m_vStatDetectors = {row.detector};
+        EXPECT_EQ(validator().checkDetectors(), row.ok);
+        EXPECT_EQ(report(), under("Detector 1 - D", row.messages));
+    }
+}
+
 TEST_F(ValidationTest, DetectorSwapsAreWrittenToTheDocument) {
     doc.m_vStatDetectors = {makeDetector(DETECTOR_MACRO_SEGMENT, 1500, 1000),
                             makeDetector(DETECTOR_ST_DENSITY, 1000, 400, 0)};
@@ -923,6 +978,47 @@ TEST_F(BridgeValidationTest, BridgeChecks) {
         EXPECT_EQ(validator().checkBridges(), row.ok);
         EXPECT_EQ(report(), row.lines);
     }
+}
+
+TEST_F(BridgeValidationTest, LoadEffectsAndSubStepsAreBounded) {
+    for (int i = 1; i < 1000; ++i)
+        bridge().AddLoadEffect({1.0, 1.0});
+    for (const auto& effect : bridge().GetLoadEffects())
+        effect->SetDefaultFunction();
+    EXPECT_TRUE(validator().checkBridges());
+    EXPECT_EQ(report(), Lines{});
+
+    bridge().AddLoadEffect({1.0, 1.0});
+    bridge().GetLoadEffects().back()->SetDefaultFunction();
+    EXPECT_FALSE(validator().checkBridges());
+    EXPECT_EQ(report(), under(label, {"Too many load effects: 1001 (at most 1000)."}));
+
+    doc.m_vBridges.clear();
+    CBridge& other = doc.addBridge();
+    other.setDescription("B");
+    other.EventManager().setAll(true);
+    other.SetStepsPerSimStep(1001);
+    doc.m_SimTimeStep = 1.0;
+    EXPECT_FALSE(validator().checkBridges());
+    EXPECT_EQ(report(),
+              under(label, {"Too many simulation substeps: 1001 (at most 1000).",
+                            "Bridge calculation time step too small (< 0.005 s) - change overall "
+                            "simulation step or the number of bridge sub-steps."}));
+}
+
+// A lane count past its bound is refused, never handed to the load effects: a billion lanes
+// would be a billion weights in each.
+TEST_F(BridgeValidationTest, LaneCountsPastTheirBoundAreNotRepairedIntoTheBridges) {
+    doc.m_NoLanesDirPos = 1000000000;
+    EXPECT_FALSE(validator().validate());
+    EXPECT_EQ(doc.m_NoLanes, 2);
+    EXPECT_EQ(bridge().GetNoLanes(), 2);
+    EXPECT_EQ(loadEffect().LaneWeights().size(), 2u);
+
+    doc.m_NoLanes = 1000000000;
+    EXPECT_FALSE(validator().checkBridges());
+    EXPECT_EQ(bridge().GetNoLanes(), 2);
+    EXPECT_EQ(loadEffect().LaneWeights().size(), 2u);
 }
 
 TEST_F(BridgeValidationTest, TheSubStepFollowsTheSimulationStep) {
@@ -1215,6 +1311,31 @@ TEST_F(ValidationTest, InfluenceLineChecks) {
         EXPECT_EQ(validator().checkInfluenceLines(), row.messages.empty());
         EXPECT_EQ(report(), under("Influence Line 1 - New IL No. 1", row.messages));
     }
+}
+
+// Ten million rows are refused; the rows here are ascending so that only the lengths speak.
+TEST_F(ValidationTest, InfluenceLinesAndDistributionsAreBoundedInPoints) {
+    std::vector<double> rows(10000001);
+    std::iota(rows.begin(), rows.end(), 1.0);
+    const std::string tooMany = "Too many points: 10000001 (at most 10000000).";
+
+    doc.m_vInfLines.clear();
+    doc.addInfluenceLine().SetPoints(rows, {});
+    EXPECT_FALSE(validator().checkInfluenceLines());
+    EXPECT_EQ(report(), under("Influence Line 1 - New IL No. 1",
+                              {"Distance and ordinate vectors different lengths.",
+                               "No influence line assigned", tooMany}));
+    doc.m_vInfLines.clear();
+
+    doc.m_vDiscreteDists.clear();
+    CDiscreteDist& dist = doc.addDiscreteDist();
+    dist.setDescription("Dist");
+    dist.setData(std::move(rows));
+    dist.setPMF({});
+    EXPECT_FALSE(validator().checkDiscreteDistributions());
+    EXPECT_EQ(report(),
+              under("Discrete Distribution 1 - Dist",
+                    {"Data and PMF different lengths.", "PMF does not sum to 1.0.", tooMany}));
 }
 
 TEST_F(ValidationTest, DiscreteDistributionChecks) {

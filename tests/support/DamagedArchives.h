@@ -75,6 +75,16 @@ inline const std::vector<ArchiveDamage>& projectDamages() {
          "unrecognized XML syntax"},
         {"no closing tag", "</boost_serialization>", "",
          "input stream error-end of file inside <boost_serialization>"},
+        // The library makes room for a list's count of entries before it reads one.
+        {"a list count beyond the longest list", "<count>1</count>", "<count>1000000000</count>",
+         "invalid list length - count 1000000000 of <m_vStatDetectors> beyond the most of "
+         "10000000"},
+        {"a list count above its items", "<count>3</count>", "<count>1000000</count>",
+         "invalid list length - <m_Data> holds 3 of the 1000000 items its count announces"},
+        {"a list count below its items", "<count>3</count>", "<count>2</count>",
+         "invalid list length - <m_Data> holds more items than its count of 2"},
+        {"a negative list count", "<count>3</count>", "<count>-1</count>",
+         "invalid list length - count \"-1\" of <m_Data>"},
     };
     return damages;
 }
