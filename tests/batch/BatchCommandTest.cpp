@@ -4,12 +4,21 @@
 
 #include <ostream>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
+
+#include <spawn.h>
+#include <sys/wait.h>
+
+extern char** environ;
 
 namespace tarlo::test {
 namespace {
@@ -175,6 +184,66 @@ TEST_F(Batch, AFailedRunIsReportedAndTheOthersGoOn) {
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1], "span.tlp,wide.txt,1,failed (exit 1),,,,,,,");
     EXPECT_TRUE(rows[2].starts_with("span.tlp,jan.cas,1,completed,1,Total,")) << rows[2];
+}
+
+// The process whose command line holds the text, or nothing.
+std::optional<pid_t> processWith(const std::string& text) {
+    for (const fs::directory_entry& entry : fs::directory_iterator("/proc")) {
+        const std::string name = entry.path().filename().string();
+        if (name.find_first_not_of("0123456789") != std::string::npos)
+            continue;
+        std::string commandLine = readFile(entry.path().string() + "/cmdline");
+        for (char& c : commandLine)
+            if (c == '\0')
+                c = ' ';
+        if (commandLine.find(text) != std::string::npos)
+            return std::stoi(name);
+    }
+    return std::nullopt;
+}
+
+// A run killed part way (SIGKILL: it writes nothing more) is a failed run; the batch goes
+// on, and --resume runs it again while the complete run is left as it was.
+TEST_F(Batch, AKilledRunIsRunAgainByResume) {
+    // A vehicle five years after the others keeps the run of jan.cas stepping an empty road
+    // far longer than the test waits.
+    const std::string jan = readFile(dir.file("jan.cas"));
+    std::string late = jan.substr(jan.rfind('\n', jan.size() - 2) + 1);
+    late.replace(8, 2, " 5");
+    std::ofstream(dir.file("jan.cas"), std::ios::binary | std::ios::app) << late;
+    writeStudy("output = 'out'\n[[project]]\nfile = 'span.tlp'\ntraffic = '*.cas'\n"
+               "seeds = [1]\n");
+
+    const std::string command = "exec env XDG_CONFIG_HOME='" + dir.file("config") + "' '" +
+                                TARLO_CLI_BINARY + "' batch '" + study + "' --jobs 1 >'" +
+                                dir.file("batch.out") + "' 2>'" + dir.file("batch.err") + "'";
+    std::vector<std::string> words{"/bin/sh", "-c", command};
+    std::vector<char*> argv{words[0].data(), words[1].data(), words[2].data(), nullptr};
+    pid_t batchPid = -1;
+    ASSERT_EQ(::posix_spawn(&batchPid, argv[0], nullptr, nullptr, argv.data(), environ), 0);
+    const std::string killed = runFolder("jan", 1) + "/";
+    std::optional<pid_t> run;
+    for (int i = 0; i < 600 && !run; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        if (readFile(killed + "run.log").find("Simulation running") != std::string::npos)
+            run = processWith("--metrics " + killed);
+    }
+    ASSERT_TRUE(run) << "the run of jan.cas did not start";
+    ASSERT_EQ(::kill(*run, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(batchPid, &status, 0), batchPid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 5) << readFile(dir.file("batch.err"));
+    EXPECT_EQ(readFile(killed + "run.failed"), "signal 9\r\n");
+    ASSERT_TRUE(fs::exists(runFolder("feb", 1) + "/run.complete"));
+
+    std::ofstream(dir.file("jan.cas"), std::ios::binary | std::ios::trunc) << jan;
+    std::ofstream(runFolder("feb", 1) + "/untouched") << "x";
+    const CliResult resumed = batch("--resume");
+    ASSERT_EQ(resumed.exitCode, 0) << resumed.out << resumed.err;
+    EXPECT_TRUE(fs::exists(killed + "run.complete"));
+    EXPECT_FALSE(fs::exists(killed + "run.failed"));
+    EXPECT_TRUE(fs::exists(runFolder("feb", 1) + "/untouched"));
 }
 
 struct StudyFault {
