@@ -18,7 +18,7 @@ LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
 DEB_PACKAGES := build-essential cmake ninja-build libboost-serialization-dev libboost-dev \
                 qt6-base-dev qt6-charts-dev libgtest-dev libbenchmark-dev \
-                libqt6gui6
+                libqt6gui6 libtomlplusplus-dev slurm-wlm munge
 
 .PHONY: all deps configure build test test-plain test-asan test-tsan fuzz demo bench install \
         clean

@@ -3,6 +3,8 @@
 #include "cli/AddBridge.h"
 #include "cli/AddDetector.h"
 #include "cli/AddFeature.h"
+#include "cli/Batch.h"
+#include "cli/BatchTask.h"
 #include "cli/ExitCode.h"
 #include "cli/ImportIL.h"
 #include "cli/OutOfMemory.h"
@@ -30,7 +32,8 @@ const std::vector<Command>& commands() {
         trafficInfoCommand(),     trafficConvertCommand(), trafficGenerateCommand(),
         projectNewCommand(),      addFeatureCommand(),     addDetectorCommand(),
         addBridgeCommand(),       addLoadEffectCommand(),  importILCommand(),
-        projectValidateCommand(), projectRunCommand(),     projectUpgradeCommand()};
+        projectValidateCommand(), projectRunCommand(),     projectUpgradeCommand(),
+        batchCommand(),           batchTaskCommand()};
     return all;
 }
 
@@ -63,7 +66,7 @@ void printOverview(std::ostream& out) {
            "Exit codes: 0 success, 1 validation or run set-up failure, 2 usage error,\n"
            "3 a file cannot be read or written, or memory ran out (\"tarlo: out of memory\n"
            "while ...\"), 4 a run completed but some of its output could not be written,\n"
-           "130 a run was interrupted.\n";
+           "5 some runs of a batch failed, 130 a run was interrupted.\n";
 }
 
 // The commands whose names begin with the given words ("traffic").
@@ -170,6 +173,15 @@ bool loadSettings(const std::optional<std::string>& path, CSettings& settings, H
     return true;
 }
 
+// The runs a batch starts load the same settings from wherever they are started.
+std::optional<std::string> absoluteSettingsPath(const std::optional<std::string>& path) {
+    if (!path)
+        return std::nullopt;
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(*path, ec);
+    return ec ? *path : absolute.string();
+}
+
 } // namespace
 
 int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
@@ -212,7 +224,7 @@ int runCommandLine(const std::vector<std::string>& arguments, std::ostream& out,
         CSettings settings;
         if (!loadSettings(settingsPath, settings, host, err))
             return EXIT_FILE_ERROR;
-        CommandContext context{settings, host, out, err};
+        CommandContext context{settings, host, out, err, absoluteSettingsPath(settingsPath)};
         return runner(context);
     } catch (const UsageError& error) {
         err << "tarlo: " << error.what() << '\n'

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,8 @@ struct CommandContext {
     ConsoleHost& host;
     std::ostream& out;
     std::ostream& err;
+    // The settings file named with --settings, absolute, for the processes a command starts.
+    std::optional<std::string> settingsPath;
 };
 
 // A command whose arguments have been checked, ready to run; returns the exit code.

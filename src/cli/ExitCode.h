@@ -10,6 +10,7 @@ enum ExitCode : int {
     EXIT_FILE_ERROR = 3,    // a file cannot be read or written
     EXIT_OUT_OF_MEMORY = 3, // memory ran out (the code of the file errors)
     EXIT_INCOMPLETE = 4,    // a run completed, but some of its output could not be written
+    EXIT_RUNS_FAILED = 5,   // a batch ended, but some of its runs failed or did not run
     EXIT_INTERRUPTED = 130  // a run was interrupted (SIGINT or SIGTERM)
 };
 

@@ -11,6 +11,8 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <optional>
 #include <ostream>
@@ -52,9 +54,9 @@ it wrote; the metrics folder, the files and the results table follow, then "tarl
 memory while running PROJECT".
 
 Exit codes: 0 the run completed, 1 the project is invalid or the run could not be set
-up, 3 the project cannot be read, reading the traffic file failed part way, or memory
-ran out, 4 the run completed but some of its output could not be written, 130 the run
-was interrupted.
+up, 3 the project cannot be read, reading the traffic file failed part way, the --results
+file cannot be written, or memory ran out, 4 the run completed but some of its output
+could not be written, 130 the run was interrupted.
 
 Options:
   --seed N            seed of the random numbers; the same seed gives the same output
@@ -62,6 +64,12 @@ Options:
   --metrics DIR       the metrics folder of this run, instead of the project's; a
                       relative DIR lies in the current folder, and only its last level
                       is created
+  --traffic FILE      the traffic file of this run, instead of the project's (in the
+                      project's format; a relative FILE lies in the current folder); the
+                      project file is not changed
+  --results FILE      also write the bridge part of the results table to FILE as
+                      comma-separated rows (CR LF line ends): bridge number, load effect,
+                      largest and smallest value with their times, block maxima rows
   --mute-detectors    run without the detectors
   --mute-bridges      run without the bridges
   --quiet             no progress line (the results table stays)
@@ -74,6 +82,8 @@ struct Request {
     std::string path;
     std::optional<std::uint32_t> seed;
     std::optional<std::string> metrics;
+    std::optional<std::string> traffic;
+    std::optional<std::string> results;
     bool muteDetectors = false;
     bool muteBridges = false;
     bool progress = false;
@@ -158,6 +168,32 @@ void reportResults(std::ostream& out, CTarloDoc& doc) {
     writeResultsTable(out, doc.runControl().runResults(), doc.sim().road.outputFiles.failed());
 }
 
+// The table's bridge rows for a batch to gather; false when the file cannot be written.
+bool writeResultsFile(CommandContext& context, CTarloDoc& doc, const std::string& path) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    writeResultsCsv(file, doc.runControl().runResults());
+    file.close();
+    if (file)
+        return true;
+    context.err << "tarlo: cannot write " << path << '\n';
+    return false;
+}
+
+struct Reported {
+    bool outputComplete = false; // every detector and bridge file was written in full
+    bool resultsWritten = false; // the rows asked for with --results were written
+};
+
+// What the run reports once its worker is done: files, table and the rows for a batch.
+Reported report(CommandContext& context, const Request& request, CTarloDoc& doc) {
+    Reported reported;
+    reported.outputComplete = reportFiles(context.out, doc);
+    if (request.summary)
+        reportResults(context.out, doc);
+    reported.resultsWritten = !request.results || writeResultsFile(context, doc, *request.results);
+    return reported;
+}
+
 int run(CommandContext& context, const Request& request) {
     CTarloDoc doc(context.settings, context.host);
     if (!openProject(doc, request.path, context.err))
@@ -168,6 +204,8 @@ int run(CommandContext& context, const Request& request) {
         doc.m_MetricsDir = commandLineFolder(*request.metrics);
         doc.m_bAutoDir = false;
     }
+    if (request.traffic)
+        doc.m_FileIn = std::filesystem::absolute(*request.traffic).string();
     RunControl& control = doc.runControl();
     control.m_bMuteDetectors = request.muteDetectors;
     control.m_bMuteBridges = request.muteBridges;
@@ -181,28 +219,22 @@ int run(CommandContext& context, const Request& request) {
         return EXIT_FAILED;
     const RunEnd end = waitForRun(context, control, interrupt, request.progress);
     if (end == RunEnd::Interrupted) {
-        reportFiles(context.out, doc);
-        if (request.summary)
-            reportResults(context.out, doc);
+        report(context, request, doc);
         return EXIT_INTERRUPTED;
     }
     // A run that ran out of memory stopped where it was, as an interrupted one does.
     if (control.m_bOutOfMemory) {
-        reportFiles(context.out, doc);
-        if (request.summary)
-            reportResults(context.out, doc);
+        report(context, request, doc);
         throw OutOfMemory("running " + request.path);
     }
     if (end == RunEnd::SetUpFailed)
         return EXIT_FAILED;
     control.invisibleFinished();
 
-    const bool complete = reportFiles(context.out, doc);
-    if (request.summary)
-        reportResults(context.out, doc);
-    if (control.m_bTrafficReadFailed)
+    const Reported reported = report(context, request, doc);
+    if (control.m_bTrafficReadFailed || !reported.resultsWritten)
         return EXIT_FILE_ERROR;
-    return complete ? EXIT_OK : EXIT_INCOMPLETE;
+    return reported.outputComplete ? EXIT_OK : EXIT_INCOMPLETE;
 }
 
 Runner prepare(const Arguments& args) {
@@ -218,6 +250,12 @@ Runner prepare(const Arguments& args) {
     request.metrics = args.value("metrics");
     if (request.metrics && request.metrics->empty())
         throw args.error("--metrics needs a folder name");
+    request.traffic = args.value("traffic");
+    if (request.traffic && request.traffic->empty())
+        throw args.error("--traffic needs a file name");
+    request.results = args.value("results");
+    if (request.results && request.results->empty())
+        throw args.error("--results needs a file name");
     request.muteDetectors = args.flag("mute-detectors");
     request.muteBridges = args.flag("mute-bridges");
     request.progress = !args.flag("quiet") && ::isatty(STDERR_FILENO);
@@ -229,11 +267,11 @@ Runner prepare(const Arguments& args) {
 
 Command projectRunCommand() {
     return {"run",
-            "PROJECT [--seed N] [--metrics DIR] [--mute-detectors] [--mute-bridges] [--quiet] "
-            "[--no-summary]",
+            "PROJECT [--seed N] [--metrics DIR] [--traffic FILE] [--results FILE] "
+            "[--mute-detectors] [--mute-bridges] [--quiet] [--no-summary]",
             "run a project invisibly and report its output",
             HELP,
-            {{"seed"}, {"metrics"}},
+            {{"seed"}, {"metrics"}, {"traffic"}, {"results"}},
             prepare,
             {{"mute-detectors"}, {"mute-bridges"}, {"quiet"}, {"no-summary"}}};
 }

@@ -1,5 +1,6 @@
 #include "cli/ResultsTable.h"
 
+#include "batch/CsvField.h"
 #include "project/RunResults.h"
 
 #include <algorithm>
@@ -42,6 +43,24 @@ std::string extent(double start, double end) {
     return text;
 }
 
+// The cells of a load effect's row, shared by the table and the comma-separated rows; an
+// empty cell is shown as "-" in the table.
+struct EffectCells {
+    std::string largest, largestTime, smallest, smallestTime;
+};
+
+EffectCells effectCells(const LoadEffectTally& effect) {
+    // A load effect that never carried traffic has no extremes.
+    if (effect.values == 0)
+        return {};
+    return {fixed(effect.largest, 1), fixed(effect.largestTime, 2), fixed(effect.smallest, 1),
+            fixed(effect.smallestTime, 2)};
+}
+
+std::string orDash(const std::string& cell) {
+    return cell.empty() ? "-" : cell;
+}
+
 void writeBridges(std::ostream& out, const std::vector<BridgeTally>& bridges) {
     if (bridges.empty()) {
         out << "Bridges: none\n";
@@ -62,13 +81,12 @@ void writeBridges(std::ostream& out, const std::vector<BridgeTally>& bridges) {
             << rightAligned("BMin", COUNT_WIDTH) << rightAligned("POT", COUNT_WIDTH)
             << rightAligned("PUT", COUNT_WIDTH) << '\n';
         for (const LoadEffectTally& effect : bridge.loadEffects) {
-            // A load effect that never carried traffic has no extremes.
-            const bool valued = effect.values > 0;
+            const EffectCells cells = effectCells(effect);
             out << "  " << padded(effect.description, nameWidth)
-                << rightAligned(valued ? fixed(effect.largest, 1) : "-", VALUE_WIDTH)
-                << rightAligned(valued ? fixed(effect.largestTime, 2) : "-", TIME_WIDTH)
-                << rightAligned(valued ? fixed(effect.smallest, 1) : "-", VALUE_WIDTH)
-                << rightAligned(valued ? fixed(effect.smallestTime, 2) : "-", TIME_WIDTH)
+                << rightAligned(orDash(cells.largest), VALUE_WIDTH)
+                << rightAligned(orDash(cells.largestTime), TIME_WIDTH)
+                << rightAligned(orDash(cells.smallest), VALUE_WIDTH)
+                << rightAligned(orDash(cells.smallestTime), TIME_WIDTH)
                 << rightAligned(count(effect.blockMaxima), COUNT_WIDTH)
                 << rightAligned(count(effect.blockMinima), COUNT_WIDTH)
                 << rightAligned(count(effect.peaksOver), COUNT_WIDTH)
@@ -107,6 +125,19 @@ void writeDetectors(std::ostream& out, const std::vector<DetectorFiles>& detecto
 }
 
 } // namespace
+
+void writeResultsCsv(std::ostream& out, const RunResults& results) {
+    out << "Bridge,Load effect,Maximum,Time of maximum (s),Minimum,Time of minimum (s),"
+           "Block maxima\r\n";
+    for (const BridgeTally& bridge : results.bridges) {
+        for (const LoadEffectTally& effect : bridge.loadEffects) {
+            const EffectCells cells = effectCells(effect);
+            out << bridge.id << ',' << batch::csvField(effect.description) << ',' << cells.largest
+                << ',' << cells.largestTime << ',' << cells.smallest << ',' << cells.smallestTime
+                << ',' << (effect.blockMaxima ? std::to_string(*effect.blockMaxima) : "") << "\r\n";
+        }
+    }
+}
 
 void writeResultsTable(std::ostream& out, const RunResults& results,
                        const std::vector<std::string>& failed) {

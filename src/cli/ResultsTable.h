@@ -21,4 +21,11 @@ namespace tarlo::cli {
 void writeResultsTable(std::ostream& out, const RunResults& results,
                        const std::vector<std::string>& failed);
 
+// The bridge part of the table as comma-separated rows with CR LF line ends, for a batch to
+// gather: a header, then per bridge and load effect the bridge number, the load effect, the
+// largest and smallest value with their times and the rows of the block maxima file, with
+// the figures written exactly as the table writes them and an empty field where the table
+// shows "-".
+void writeResultsCsv(std::ostream& out, const RunResults& results);
+
 } // namespace tarlo::cli

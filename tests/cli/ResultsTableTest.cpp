@@ -237,5 +237,28 @@ TEST(ResultsTable, ShowsWhatWasNotSelectedOrNeverValuedAsDashes) {
               "                            LC_Comp_All_Pos.csv (not written in full)\n");
 }
 
+// The rows a batch gathers carry the table's own figures; "-" becomes an empty field and a
+// description with a comma is quoted.
+TEST(ResultsTable, CommaSeparatedRowsCarryTheTablesFigures) {
+    RunResults results;
+    LoadEffectTally moment;
+    moment.description = "Moment, mid-span";
+    moment.add(3600.25, 1234.56);
+    moment.add(3601.5, -7.04);
+    moment.blockMaxima = 12;
+    LoadEffectTally shear;
+    shear.description = "Shear";
+    results.bridges.push_back({2, "Span A", 1234.5, 1300.0, {moment, shear}});
+    results.bridges.push_back({5, "Span B", 0.0, 30.0, {}});
+
+    std::ostringstream out;
+    cli::writeResultsCsv(out, results);
+    EXPECT_EQ(out.str(),
+              "Bridge,Load effect,Maximum,Time of maximum (s),Minimum,Time of minimum (s),"
+              "Block maxima\r\n"
+              "2,\"Moment, mid-span\",1234.6,3600.25,-7.0,3601.50,12\r\n"
+              "2,Shear,,,,,\r\n");
+}
+
 } // namespace
 } // namespace tarlo::test
