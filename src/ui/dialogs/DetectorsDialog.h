@@ -2,11 +2,9 @@
 
 #include "detectors/CStatDetector.h"
 
-#include <QDialog>
+#include "ui/dialogs/ElementListDialog.h"
 
 #include <vector>
-
-class QTableWidget;
 
 namespace tarlo {
 
@@ -16,7 +14,7 @@ class Host;
 // "Macroscopic Traffic Flow Metrics Detectors": one grid row per detector of a copy of the
 // document's list, the kind and vehicle-type cells chosen from their labels; OK replaces the
 // document's list. Edits go into the copy as they are made.
-class DetectorsDialog : public QDialog {
+class DetectorsDialog : public ElementListDialog {
 public:
     enum Column {
         TypeColumn,
@@ -31,7 +29,6 @@ public:
     DetectorsDialog(CTarloDoc& doc, Host& host, QWidget* parent = nullptr);
 
     void accept() override;
-    QTableWidget* grid() const { return m_pGrid; }
     const std::vector<CStatDetector>& detectors() const { return m_vDetectors; }
 
     void addDetector();
@@ -44,11 +41,9 @@ private:
     void markParameters(int row);
     // A cell that is not a whole number is put back to the stored value.
     void cellEdited(int row, int column);
-    void relabelRows();
 
     CTarloDoc& m_Doc;
     Host& m_Host;
-    QTableWidget* m_pGrid;
     std::vector<CStatDetector> m_vDetectors;
     bool m_bFilling = false;
 };

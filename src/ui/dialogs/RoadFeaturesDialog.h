@@ -2,11 +2,9 @@
 
 #include "project/CRoadFeature.h"
 
-#include <QDialog>
+#include "ui/dialogs/ElementListDialog.h"
 
 #include <vector>
-
-class QTableWidget;
 
 namespace tarlo {
 
@@ -15,12 +13,11 @@ class Host;
 
 // "Road Features Configuration": one grid row per feature of a copy of the document's list,
 // the type and vehicle-type cells chosen from their labels; OK replaces the document's list.
-class RoadFeaturesDialog : public QDialog {
+class RoadFeaturesDialog : public ElementListDialog {
 public:
     RoadFeaturesDialog(CTarloDoc& doc, Host& host, QWidget* parent = nullptr);
 
     void accept() override;
-    QTableWidget* grid() const { return m_pGrid; }
 
     void addFeature();
     void deleteFeature();
@@ -29,11 +26,9 @@ private:
     void fillRow(int row, const CRoadFeature& feature);
     // The row's cells into the feature, whose other fields stay as they were.
     void readRow(int row, CRoadFeature& feature) const;
-    void relabelRows();
 
     CTarloDoc& m_Doc;
     Host& m_Host;
-    QTableWidget* m_pGrid;
     std::vector<CRoadFeature> m_vFeatures;
 };
 
