@@ -12,10 +12,10 @@
 namespace tarlo::bench {
 
 // A bridge with one load effect per built-in form family (mid-span moment, support moment,
-// shear, total load), 10 sub-steps, writing its block maxima and minima, values over and
+// shear, total load), `subSteps` calculation steps per simulation step, writing its block maxima and minima, values over and
 // under thresholds, statistics and, when asked, its time history into `folder`.
 inline CBridge standardBridge(int id, double start, double end, const std::string& folder,
-                              int lanes, bool timeHistory) {
+                              int lanes, bool timeHistory, unsigned subSteps) {
     CBridge bridge(id, 3000, lanes, start, end);
     for (int i = 0; i < 3; ++i)
         bridge.AddLoadEffect(std::vector<double>(static_cast<std::size_t>(lanes), 1.0));
@@ -27,7 +27,7 @@ inline CBridge standardBridge(int id, double start, double end, const std::strin
             const_cast<CInfluenceLine&>(*bridge.GetLoadEffects()[i]->GetInfLine()));
         line.SetForm(forms[i]);
     }
-    bridge.SetStepsPerSimStep(10);
+    bridge.SetStepsPerSimStep(subSteps);
     CEventManager& outputs = bridge.EventManager();
     outputs.setAll(timeHistory);
     outputs.setBMax(true);
@@ -49,11 +49,13 @@ inline CBridge standardBridge(int id, double start, double end, const std::strin
     return bridge;
 }
 
-// The two bridges of the bridge cases on the prepared road: 1000-1050 m and 2000-2040 m.
-inline void addTwoBridges(Sim& sim, const std::string& folder, bool timeHistory) {
+// The two bridges of the bridge cases on the prepared road: 1000-1050 m and 2000-2040 m. A
+// new bridge calculates once per simulation step; studies of dynamic effects use more.
+inline void addTwoBridges(Sim& sim, const std::string& folder, bool timeHistory,
+                          unsigned subSteps = 1) {
     const int lanes = sim.road.trafFileLanes;
-    sim.road.addBridge(standardBridge(1, 1000.0, 1050.0, folder, lanes, timeHistory));
-    sim.road.addBridge(standardBridge(2, 2000.0, 2040.0, folder, lanes, timeHistory));
+    sim.road.addBridge(standardBridge(1, 1000.0, 1050.0, folder, lanes, timeHistory, subSteps));
+    sim.road.addBridge(standardBridge(2, 2000.0, 2040.0, folder, lanes, timeHistory, subSteps));
 }
 
 // One detector of each of the ten kinds on the positive direction, 60 s intervals, writing

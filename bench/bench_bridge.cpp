@@ -5,11 +5,12 @@
 namespace tarlo::bench {
 namespace {
 
-// The standard driven scenario with lane changing, with (argument 1) or without (0) two
-// bridges of four load effects each and every output; the ratio of the two times is the
-// cost of the bridges.
+// The standard driven scenario with lane changing, with two bridges of four load effects
+// each and every output, calculated 1 or 10 times per simulation step (the argument), or
+// without bridges (0); the ratio of the times is the cost of the bridges.
 void BM_BridgeRun(benchmark::State& state) {
-    const bool withBridges = state.range(0) != 0;
+    const auto subSteps = static_cast<unsigned>(state.range(0));
+    const bool withBridges = subSteps > 0;
     const CSettings settings;
     const CVehicleTypes types;
     SilentHost host;
@@ -22,7 +23,7 @@ void BM_BridgeRun(benchmark::State& state) {
         Sim sim(settings, host);
         prepareStandardScenario(sim, types, true);
         if (withBridges)
-            addTwoBridges(sim, outputs.path().string() + "/", true);
+            addTwoBridges(sim, outputs.path().string() + "/", true, subSteps);
         runToEnd(sim, totals, [&](const Sim& stepped) {
             for (const auto& bridge : stepped.road.getBridges())
                 evaluations += bridge->GetVehicles().size() * bridge->GetStepsPerSimStep() *
@@ -34,8 +35,9 @@ void BM_BridgeRun(benchmark::State& state) {
         benchmark::Counter(static_cast<double>(evaluations), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_BridgeRun)
-    ->ArgName("bridges")
+    ->ArgName("bridge_substeps")
     ->Arg(1)
+    ->Arg(10)
     ->Arg(0)
     ->Iterations(1)
     ->UseRealTime()
