@@ -12,7 +12,7 @@ class CSettings;
 // The Intelligent Driver Model with a choice of desired-gap rules and the temporary changes
 // that road features make to a driver (speed limit, gradient, politeness, bias, lane-change
 // ban, gap control). Parameters are public: the vehicle type's parameter set draws them.
-class IDM : public DriverModel {
+class alignas(64) IDM : public DriverModel {
 public:
     // Copies the model-wide constants from the settings; every drawn parameter starts at 0.
     explicit IDM(const CSettings& settings);
@@ -41,16 +41,38 @@ public:
                                     const Vehicle* newLeader, const Vehicle* newFollower,
                                     Vehicle& self, bool outward, double worthAbove) override;
 
+    // The fields are laid out by use: the first two cache lines hold everything an
+    // acceleration reads, the third what the lane-change rule adds.
+    int desiredGapModel = 0;
+    double v = 0.0;
     double T = 0.0;
     double a = 0.0;
-    double b = 0.0;
     double s0 = 0.0;
     double s1 = 0.0;
     double v0 = 0.0;
     double delta = 0.0;
+    double sqrtAB2 = 0.0;
+
+private:
+    // (v/v0)^δ and √(v/v0) for the speeds they were computed with.
+    double m_TermsV = std::numeric_limits<double>::quiet_NaN();
+    double m_TermsV0 = std::numeric_limits<double>::quiet_NaN();
+    double m_TermsDelta = std::numeric_limits<double>::quiet_NaN();
+    double m_PowR = 0.0;
+    double m_SqrtR = 0.0;
+
+public:
     double politeness = 0.0;
     double bias = 0.0;
     double threshold = 0.0;
+    double lcMinGap = 0.0;
+    double safeBraking = 0.0;
+    bool lcFollower = false;
+    bool lcFollowerFastLane = false;
+    bool aFlag = false;
+    bool bFlag = false;
+    double gapTarget = 0.0;
+    double b = 0.0;
     // The per-driver limit in m/s while a speed limit is in force.
     double speedLimitV0 = 0.0;
     double savedT = 0.0;
@@ -61,21 +83,11 @@ public:
     double v0Drawn = 0.0;
     double savedPoliteness = 0.0;
     double savedBias = 0.0;
-    double gapTarget = 0.0;
     double savedS0 = 0.0;
-    double v = 0.0;
-    double sqrtAB2 = 0.0;
-    bool aFlag = false;
     double aMin = 0.0;
-    bool bFlag = false;
     double tSlope = 0.0;
     double v0Min = 0.0;
     double v0Slope = 0.0;
-    int desiredGapModel = 0;
-    double lcMinGap = 0.0;
-    bool lcFollower = false;
-    bool lcFollowerFastLane = false;
-    double safeBraking = 0.0;
 
 private:
     // Sets v0 from the drawn desired speed, the gradient and the speed limit in force.
@@ -85,13 +97,6 @@ private:
     double incentive(const Vehicle* leader, const Vehicle* follower, const Vehicle* newLeader,
                      const Vehicle* newFollower, Vehicle& self, bool outward,
                      std::optional<double> worthAbove);
-
-    // (v/v0)^δ and √(v/v0) for the speeds they were computed with.
-    double m_TermsV = std::numeric_limits<double>::quiet_NaN();
-    double m_TermsV0 = std::numeric_limits<double>::quiet_NaN();
-    double m_TermsDelta = std::numeric_limits<double>::quiet_NaN();
-    double m_PowR = 0.0;
-    double m_SqrtR = 0.0;
 };
 
 } // namespace tarlo

@@ -10,8 +10,8 @@
 namespace tarlo {
 
 Vehicle::Vehicle(const CSettings& settings)
-    : roadEndBuffer(static_cast<unsigned>(settings.Road.ROAD_END_BUFFER)),
-      laneChangeDelay(settings.IDM.LC_T_DELAY),
+    : laneChangeDelay(settings.IDM.LC_T_DELAY),
+      roadEndBuffer(static_cast<unsigned>(settings.Road.ROAD_END_BUFFER)),
       daysPerMonth(static_cast<unsigned>(settings.Time.DAYS_PER_MT)),
       monthsPerYear(static_cast<unsigned>(settings.Time.MTS_PER_YR)) {}
 
@@ -87,8 +87,9 @@ double Vehicle::knownAcceleration(const Vehicle* leader) const {
     m_Known[m_NextKnown] =
         leader ? KnownAcceleration{leader, leader->speed, leader->position, leader->length, value}
                : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
-    m_NextKnown = (m_NextKnown + 1) % KNOWN_ACCELERATIONS;
-    m_KnownCount = std::max(m_KnownCount, m_NextKnown == 0 ? KNOWN_ACCELERATIONS : m_NextKnown);
+    m_NextKnown = static_cast<std::uint8_t>((m_NextKnown + 1) % KNOWN_ACCELERATIONS);
+    m_KnownCount = static_cast<std::uint8_t>(
+        std::max<std::size_t>(m_KnownCount, m_NextKnown == 0 ? KNOWN_ACCELERATIONS : m_NextKnown));
     return value;
 }
 

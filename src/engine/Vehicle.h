@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <vector>
@@ -20,7 +21,7 @@ struct Axle {
 
 // One simulated road user: the traffic-file record, the state the engine gives it on the
 // road, its classification and its driver.
-class Vehicle {
+class alignas(64) Vehicle {
 public:
     // Takes the road end buffer, lane-change delay and calendar from the settings.
     explicit Vehicle(const CSettings& settings);
@@ -53,50 +54,28 @@ public:
     // Clears the position state and the lane-change timer before a record is parsed.
     void resetPositionState();
 
+    // The fields are laid out by use: the first three cache lines hold what every step reads
+    // and writes for every vehicle (the driving, the moves, the first remembered
+    // acceleration), so that the vehicles of a long road stay in the processor's caches.
     const Vehicle* leader = nullptr;
     std::shared_ptr<DriverModel> driver;
-    bool constVelocity = false;
-    bool driveOnRight = true;
-    bool dirPositive = true;
-    int direction = 1;
-    int lane = 1;
-    int roadLength = 0;
     double position = 0.0;
+    double speed = 0.0;
+    double accel = 0.0;
+    double length = 0.0;
+
     double previousPosition = 0.0;
     double globalPosition = 0.0;
     double gap = 0.0;
-    double speed = 0.0;
-    double accel = 0.0;
-    unsigned serialNo = 0;
-    unsigned head = 0;
-    unsigned year = 0;
-    unsigned month = 0;
-    unsigned day = 0;
-    unsigned hour = 0;
-    unsigned minute = 0;
-    unsigned second = 0;
-    unsigned hundredths = 0;
-    double gvw = 0.0;
-    unsigned auxCode = 0;
-    unsigned noAxles = 2;
-    double length = 0.0;
-    std::vector<Axle> axles = std::vector<Axle>(2);
-    int vehicleClass = 0;
-    unsigned vehicleNo = 0;
-    bool laneChangeAllowed = false;
     double laneChangeTimer = 0.0;
-    int roadLanes = 0;
-    unsigned roadEndBuffer = 0;
     double laneChangeDelay = 0.0;
-    unsigned daysPerMonth = 0;
-    unsigned monthsPerYear = 0;
     // Where the vehicle's moves may next reach a position a detector of its direction
     // watches; the lane's detector index keeps it (a move that ends short of it reaches none).
     double detectorCheckFrom = -std::numeric_limits<double>::infinity();
     // Likewise where its moves may next reach the edge of a bridge's zone (the lane keeps it).
     double bridgeCheckFrom = -std::numeric_limits<double>::infinity();
-    // Null until the road classifies the vehicle at release.
-    const CVehicleType* type = nullptr;
+    int roadLength = 0;
+    unsigned roadEndBuffer = 0;
 
 private:
     struct KnownAcceleration {
@@ -109,11 +88,43 @@ private:
     static constexpr std::size_t KNOWN_ACCELERATIONS = 4;
     // The accelerations worked out at m_KnownSpeed and m_KnownPosition, the oldest replaced
     // first.
-    mutable std::array<KnownAcceleration, KNOWN_ACCELERATIONS> m_Known{};
-    mutable std::size_t m_KnownCount = 0;
-    mutable std::size_t m_NextKnown = 0;
     mutable double m_KnownSpeed = std::numeric_limits<double>::quiet_NaN();
     mutable double m_KnownPosition = std::numeric_limits<double>::quiet_NaN();
+
+public:
+    bool constVelocity = false;
+    bool laneChangeAllowed = false;
+    bool dirPositive = true;
+    bool driveOnRight = true;
+
+private:
+    mutable std::uint8_t m_KnownCount = 0;
+    mutable std::uint8_t m_NextKnown = 0;
+    mutable std::array<KnownAcceleration, KNOWN_ACCELERATIONS> m_Known{};
+
+public:
+    int direction = 1;
+    int lane = 1;
+    int roadLanes = 0;
+    unsigned serialNo = 0;
+    unsigned head = 0;
+    unsigned year = 0;
+    unsigned month = 0;
+    unsigned day = 0;
+    unsigned hour = 0;
+    unsigned minute = 0;
+    unsigned second = 0;
+    unsigned hundredths = 0;
+    double gvw = 0.0;
+    unsigned auxCode = 0;
+    unsigned noAxles = 2;
+    std::vector<Axle> axles = std::vector<Axle>(2);
+    int vehicleClass = 0;
+    unsigned vehicleNo = 0;
+    unsigned daysPerMonth = 0;
+    unsigned monthsPerYear = 0;
+    // Null until the road classifies the vehicle at release.
+    const CVehicleType* type = nullptr;
 };
 
 } // namespace tarlo
