@@ -158,8 +158,10 @@ bool Lane::move() {
             continue;
         vehicle->updateKinematics(timeStep);
         checkDetectors(*vehicle);
-        crossSegments(*vehicle);
-        trackBridges(*vehicle);
+        if (!segments.empty())
+            crossSegments(*vehicle);
+        if (vehicle->position >= vehicle->bridgeCheckFrom)
+            trackBridges(*vehicle);
     }
     const Vehicle& last = *vehicles.back();
     entrySpace = last.position - last.length;
@@ -247,12 +249,10 @@ void Lane::setBridges(std::vector<CBridge*> list) {
 // A vehicle is listed from the step its front reaches the buffer before the bridge until
 // the step its front is the buffer past it. Vehicles only go forwards, so a move that ends
 // short of the next edge beyond the vehicle's last checked move passes none: the vehicles
-// away from every bridge cost one comparison.
+// away from every bridge cost the one comparison in move().
 void Lane::trackBridges(Vehicle& vehicle) const {
     const double p0 = vehicle.previousPosition;
     const double p1 = vehicle.position;
-    if (p1 < vehicle.bridgeCheckFrom)
-        return;
     for (CBridge* bridge : bridges) {
         const double on = bridge->ZoneStart(positive) - bridgeBuffer;
         const double off = bridge->ZoneEnd(positive) + bridgeBuffer;

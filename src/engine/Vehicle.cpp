@@ -69,20 +69,7 @@ double Vehicle::accelerationBehind(const Vehicle& leader) const {
     return driver->acceleration(dv, s);
 }
 
-double Vehicle::knownAcceleration(const Vehicle* leader) const {
-    if (!(speed == m_KnownSpeed && position == m_KnownPosition)) {
-        m_KnownSpeed = speed;
-        m_KnownPosition = position;
-        m_KnownCount = 0;
-        m_NextKnown = 0;
-    }
-    for (std::size_t i = 0; i < m_KnownCount; ++i) {
-        const KnownAcceleration& known = m_Known[i];
-        if (known.leader == leader && (!leader || (known.leaderSpeed == leader->speed &&
-                                                   known.leaderPosition == leader->position &&
-                                                   known.leaderLength == leader->length)))
-            return known.value;
-    }
+double Vehicle::rememberAcceleration(const Vehicle* leader) const {
     const double value = acceleration(leader);
     m_Known[m_NextKnown] =
         leader ? KnownAcceleration{leader, leader->speed, leader->position, leader->length, value}
@@ -120,15 +107,6 @@ void Vehicle::tickLaneChangeTimer(double dt) {
     laneChangeTimer += dt;
     if (laneChangeTimer >= laneChangeDelay)
         laneChangeAllowed = true;
-}
-
-void Vehicle::updateKinematics(double dt) {
-    speed += accel * dt;
-    if (!(speed > 0.0))
-        speed = 0.0;
-    previousPosition = position;
-    position += speed * dt;
-    globalPosition = dirPositive ? position : roadLength - position;
 }
 
 void Vehicle::resetPositionState() {

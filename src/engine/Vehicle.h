@@ -39,7 +39,24 @@ public:
     // the lane-change rule ask for the same accelerations again and again within a step.
     // Only a move changes the state the driver sees (road features act on moves), so the
     // remembered value is the one the driver would give.
-    double knownAcceleration(const Vehicle* leader) const;
+    double knownAcceleration(const Vehicle* leader) const {
+        if (speed == m_KnownSpeed && position == m_KnownPosition) {
+            for (std::size_t i = 0; i < m_KnownCount; ++i) {
+                const KnownAcceleration& known = m_Known[i];
+                if (known.leader == leader &&
+                    (!leader || (known.leaderSpeed == leader->speed &&
+                                 known.leaderPosition == leader->position &&
+                                 known.leaderLength == leader->length)))
+                    return known.value;
+            }
+        } else {
+            m_KnownSpeed = speed;
+            m_KnownPosition = position;
+            m_KnownCount = 0;
+            m_NextKnown = 0;
+        }
+        return rememberAcceleration(leader);
+    }
     virtual void tickLaneChangeTimer(double dt);
 
     // Which neighbouring lane the driver would move to: 0 none, 1 the left, 2 the right.
@@ -50,7 +67,14 @@ public:
     // Sets the calendar fields of the time stamp from seconds.
     void setTime(double seconds);
     // Semi-implicit Euler step with the current acceleration; never moves backwards.
-    void updateKinematics(double dt);
+    void updateKinematics(double dt) {
+        speed += accel * dt;
+        if (!(speed > 0.0))
+            speed = 0.0;
+        previousPosition = position;
+        position += speed * dt;
+        globalPosition = dirPositive ? position : roadLength - position;
+    }
     // Clears the position state and the lane-change timer before a record is parsed.
     void resetPositionState();
 
@@ -98,6 +122,9 @@ public:
     bool driveOnRight = true;
 
 private:
+    // Works out the acceleration behind the leader and remembers it.
+    double rememberAcceleration(const Vehicle* leader) const;
+
     mutable std::uint8_t m_KnownCount = 0;
     mutable std::uint8_t m_NextKnown = 0;
     mutable std::array<KnownAcceleration, KNOWN_ACCELERATIONS> m_Known{};
