@@ -18,22 +18,10 @@ double acc(const Vehicle& x, const Vehicle* leader) {
     return x.knownAcceleration(leader);
 }
 
-// The rounding error of the product a * b = p, exactly: fma where the processor has it in
-// this build, Dekker's splitting otherwise (a call to the library's fma costs more than the
-// product itself). Exact for the magnitudes power() passes.
+// The rounding error of the product a * b = p, exactly (fma in the processor is built
+// for where it exists: the library's fma costs more than the product itself).
 inline double productError(double a, double b, double p) {
-#if defined(__FMA__)
     return std::fma(a, b, -p);
-#else
-    constexpr double splitter = 134217729.0; // 2^27 + 1
-    const double ca = splitter * a;
-    const double aHigh = ca - (ca - a);
-    const double aLow = a - aHigh;
-    const double cb = splitter * b;
-    const double bHigh = cb - (cb - b);
-    const double bLow = b - bHigh;
-    return ((aHigh * bHigh - p) + aHigh * bLow + aLow * bHigh) + aLow * bLow;
-#endif
 }
 
 // r^δ as std::pow gives it, faster for the usual δ = 4. The fourth power is worked out in
@@ -41,7 +29,7 @@ inline double productError(double a, double b, double p) {
 // is within 0.52 units in the last place) gives the same correctly rounded double unless
 // the exact power lies within 0.02 units of a rounding midpoint. Those cases, about one in
 // twenty, and powers near the ends of the double range are left to std::pow itself.
-double power(double r, double delta) {
+__attribute__((target_clones("fma", "default"))) double power(double r, double delta) {
     if (delta != 4.0 || !(r >= 1e-60 && r <= 1e60))
         return std::pow(r, delta);
     const double r2 = r * r;
