@@ -18,6 +18,12 @@ public:
     // dv: own speed minus leader speed (positive when closing in); s: clear gap in metres.
     virtual double acceleration(double dv, double s) = 0;
     virtual void setSpeed(double speed) = 0;
+    // setSpeed(speed) followed by acceleration(dv, s), in one call: the vehicles ask for
+    // accelerations this way, and a model may answer without a second dispatch.
+    virtual double accelerationAt(double speed, double dv, double s) {
+        setSpeed(speed);
+        return acceleration(dv, s);
+    }
     // Returns to the drawn desired speed; the feature flags stay as they are.
     virtual void resetDesiredSpeed() {}
     virtual void gradientOff() {}

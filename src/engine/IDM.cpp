@@ -74,6 +74,11 @@ void IDM::setSpeed(double speed) {
     v = speed;
 }
 
+double IDM::accelerationAt(double speed, double dv, double s) {
+    v = speed;
+    return IDM::acceleration(dv, s);
+}
+
 double IDM::acceleration(double dv, double s) {
     // The speed terms repeat for one vehicle within a step (its own acceleration and the
     // lane-change evaluations ask with the same speed): compute them once per speed.
@@ -233,19 +238,8 @@ void IDM::gapControlOn(double G) {
     gapTarget = G;
 }
 
-double IDM::laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
-                                const Vehicle* newLeader, const Vehicle* newFollower, Vehicle& self,
-                                bool outward) {
-    return incentive(leader, follower, newLeader, newFollower, self, outward, std::nullopt);
-}
-
-double IDM::laneChangeIncentiveAbove(const Vehicle* leader, const Vehicle* follower,
-                                     const Vehicle* newLeader, const Vehicle* newFollower,
-                                     Vehicle& self, bool outward, double worthAbove) {
-    return incentive(leader, follower, newLeader, newFollower, self, outward, worthAbove);
-}
-
-double IDM::incentive(const Vehicle* leader, const Vehicle* follower, const Vehicle* newLeader,
+[[gnu::always_inline]] inline double IDM::incentive(const Vehicle* leader, const Vehicle* follower,
+                                                   const Vehicle* newLeader,
                       const Vehicle* newFollower, Vehicle& self, bool outward,
                       std::optional<double> worthAbove) {
     if (laneChangeBanActive)
@@ -300,6 +294,18 @@ double IDM::incentive(const Vehicle* leader, const Vehicle* follower, const Vehi
     const double incentive = gain - politeness * othersLoss + biasTerm;
     // An undefined incentive (a driver without a desired speed) is no reason to move.
     return incentive > threshold ? incentive : 0.0;
+}
+
+double IDM::laneChangeIncentive(const Vehicle* leader, const Vehicle* follower,
+                                const Vehicle* newLeader, const Vehicle* newFollower, Vehicle& self,
+                                bool outward) {
+    return incentive(leader, follower, newLeader, newFollower, self, outward, std::nullopt);
+}
+
+double IDM::laneChangeIncentiveAbove(const Vehicle* leader, const Vehicle* follower,
+                                     const Vehicle* newLeader, const Vehicle* newFollower,
+                                     Vehicle& self, bool outward, double worthAbove) {
+    return incentive(leader, follower, newLeader, newFollower, self, outward, worthAbove);
 }
 
 } // namespace tarlo

@@ -12,7 +12,7 @@ class CSettings;
 // The Intelligent Driver Model with a choice of desired-gap rules and the temporary changes
 // that road features make to a driver (speed limit, gradient, politeness, bias, lane-change
 // ban, gap control). Parameters are public: the vehicle type's parameter set draws them.
-class alignas(64) IDM : public DriverModel {
+class alignas(64) IDM final : public DriverModel {
 public:
     // Copies the model-wide constants from the settings; every drawn parameter starts at 0.
     explicit IDM(const CSettings& settings);
@@ -21,6 +21,7 @@ public:
     double getDrawnDesiredSpeed() const override { return v0Drawn; }
     double acceleration(double dv, double s) override;
     void setSpeed(double speed) override;
+    double accelerationAt(double speed, double dv, double s) override;
     void resetDesiredSpeed() override;
     void gradientOff() override;
     void gradientOn(double g) override;

@@ -30,7 +30,7 @@ void Lane::computeAccelerations() {
 }
 
 void Lane::considerLaneChanges() {
-    if (!allowLaneChanging || vehicles.size() < 2)
+    if (!allowLaneChanging || vehicles.size() < 2 || (!leftLane && !rightLane))
         return;
     // Front to back, each vehicle seeing the lane as the changes ahead of it left it; the
     // front vehicle never changes. The neighbours have moved since they were last searched.
@@ -48,8 +48,6 @@ void Lane::considerLaneChanges() {
 }
 
 bool Lane::tryLaneChange(std::size_t i) {
-    if (!leftLane && !rightLane)
-        return false;
     Vehicle& vehicle = *vehicles[i];
     const Vehicle* leader = vehicles[i - 1].get();
     const Vehicle* follower = i + 1 < vehicles.size() ? vehicles[i + 1].get() : nullptr;

@@ -97,8 +97,8 @@ private:
     void crossSegments(Vehicle& vehicle) const;
     void trackBridges(Vehicle& vehicle) const;
 
-    // Evaluates a change for vehicle i; true when it has left this lane (its slot is then
-    // empty and the caller erases it).
+    // Evaluates a change for vehicle i of a lane with a neighbour; true when it has left this
+    // lane (its slot is then empty and the caller erases it).
     bool tryLaneChange(std::size_t i);
     // Moves vehicle i into the lane chosen by `result` (1 left, 2 right).
     Lane& changeLane(std::size_t i, int result, std::size_t leftIndex, std::size_t rightIndex);

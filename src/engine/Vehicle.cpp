@@ -50,23 +50,26 @@ void Vehicle::setTime(double t) {
 }
 
 double Vehicle::acceleration(const Vehicle* leader) const {
-    if (leader)
-        return accelerationBehind(*leader);
     if (!driver)
         return 0.0;
-    driver->setSpeed(speed);
+    // With a leader this is accelerationBehind's answer, without dispatching again.
+    if (leader)
+        return accelerationOfDriver(*leader);
     // Without a leader the vehicle sees a standing obstacle beyond the far end of the road.
     const double farObstacle = static_cast<double>(roadEndBuffer + static_cast<unsigned>(roadLength));
-    return driver->acceleration(speed, farObstacle - position);
+    return driver->accelerationAt(speed, speed, farObstacle - position);
 }
 
 double Vehicle::accelerationBehind(const Vehicle& leader) const {
     if (!driver)
         return 0.0;
-    driver->setSpeed(speed);
+    return accelerationOfDriver(leader);
+}
+
+double Vehicle::accelerationOfDriver(const Vehicle& leader) const {
     const double dv = speed - leader.speed;
     const double s = leader.position - leader.length - position;
-    return driver->acceleration(dv, s);
+    return driver->accelerationAt(speed, dv, s);
 }
 
 double Vehicle::rememberAcceleration(const Vehicle* leader) const {
@@ -75,8 +78,8 @@ double Vehicle::rememberAcceleration(const Vehicle* leader) const {
         leader ? KnownAcceleration{leader, leader->speed, leader->position, leader->length, value}
                : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
     m_NextKnown = static_cast<std::uint8_t>((m_NextKnown + 1) % KNOWN_ACCELERATIONS);
-    m_KnownCount = static_cast<std::uint8_t>(
-        std::max<std::size_t>(m_KnownCount, m_NextKnown == 0 ? KNOWN_ACCELERATIONS : m_NextKnown));
+    if (m_KnownCount < KNOWN_ACCELERATIONS)
+        ++m_KnownCount;
     return value;
 }
 

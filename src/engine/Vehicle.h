@@ -122,6 +122,8 @@ public:
     bool driveOnRight = true;
 
 private:
+    // What the driver answers behind the leader; the driver must exist.
+    double accelerationOfDriver(const Vehicle& leader) const;
     // Works out the acceleration behind the leader and remembers it.
     double rememberAcceleration(const Vehicle* leader) const;
 
