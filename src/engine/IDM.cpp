@@ -74,12 +74,12 @@ void IDM::setSpeed(double speed) {
     v = speed;
 }
 
-double IDM::accelerationAt(double speed, double dv, double s) {
-    v = speed;
-    return IDM::acceleration(dv, s);
+double IDM::acceleration(double dv, double s) {
+    return IDM::accelerationAt(v, dv, s);
 }
 
-double IDM::acceleration(double dv, double s) {
+double IDM::accelerationAt(double speed, double dv, double s) {
+    v = speed;
     // The speed terms repeat for one vehicle within a step (its own acceleration and the
     // lane-change evaluations ask with the same speed): compute them once per speed.
     if (v != m_TermsV || v0 != m_TermsV0 || delta != m_TermsDelta) {

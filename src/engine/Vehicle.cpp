@@ -49,6 +49,12 @@ void Vehicle::setTime(double t) {
     hundredths = static_cast<unsigned>(rest);
 }
 
+[[gnu::always_inline]] inline double Vehicle::accelerationOfDriver(const Vehicle& leader) const {
+    const double dv = speed - leader.speed;
+    const double s = leader.position - leader.length - position;
+    return driver->accelerationAt(speed, dv, s);
+}
+
 double Vehicle::acceleration(const Vehicle* leader) const {
     if (!driver)
         return 0.0;
@@ -64,12 +70,6 @@ double Vehicle::accelerationBehind(const Vehicle& leader) const {
     if (!driver)
         return 0.0;
     return accelerationOfDriver(leader);
-}
-
-double Vehicle::accelerationOfDriver(const Vehicle& leader) const {
-    const double dv = speed - leader.speed;
-    const double s = leader.position - leader.length - position;
-    return driver->accelerationAt(speed, dv, s);
 }
 
 double Vehicle::rememberAcceleration(const Vehicle* leader) const {
