@@ -24,7 +24,12 @@ void Lane::computeAccelerations() {
         const Vehicle* leader = i > 0 ? vehicles[i - 1].get() : nullptr;
         vehicle.tickLaneChangeTimer(timeStep);
         vehicle.leader = leader;
-        vehicle.accel = vehicle.constVelocity ? 0.0 : vehicle.knownAcceleration(leader);
+        // Only the lane-change rule asks again for accelerations worked out here.
+        if (vehicle.constVelocity)
+            vehicle.accel = 0.0;
+        else
+            vehicle.accel = allowLaneChanging ? vehicle.knownAcceleration(leader)
+                                              : vehicle.acceleration(leader);
         vehicle.gap = leader ? leader->position - leader->length - vehicle.position : 0.0;
     }
 }
