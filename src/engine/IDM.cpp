@@ -250,12 +250,13 @@ void IDM::gapControlOn(double G) {
     if (newLeader) {
         if (newLeader->position - newLeader->length - self.position < lcMinGap)
             return -1.0;
-        const double accNew = acc(self, newLeader);
+        // Asked once per change considered, so it is not remembered.
+        const double accNew = self.acceleration(newLeader);
         if (accNew < safeBraking)
             return -1.0;
         gain = accNew - acc(self, leader);
     } else {
-        gain = acc(self, nullptr) - acc(self, leader);
+        gain = self.acceleration(nullptr) - acc(self, leader);
     }
     const double biasTerm = outward ? -bias : bias;
     // The others' loss only lowers the incentive (politeness is not negative), so gain plus
