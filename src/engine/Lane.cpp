@@ -73,13 +73,7 @@ Lane::Neighbours Lane::findNeighbours(double position) const {
     while (k > 0 && vehicles[k - 1]->position < position)
         --k;
     // k is now one past the first vehicle, from the back, at or ahead of the position.
-    Neighbours result;
-    result.insertIndex = k;
-    if (k > 0)
-        result.leader = vehicles[k - 1].get();
-    if (k < vehicles.size())
-        result.follower = vehicles[k].get();
-    return result;
+    return neighboursAt(k);
 }
 
 void Lane::prepareNeighbourSearch() {
@@ -97,33 +91,13 @@ void Lane::prepareNeighbourSearch() {
         m_vGreatestBehind[i] = greatest = std::max(greatest, vehicles[i]->position);
 }
 
-Lane::Neighbours Lane::searchNeighbours(double position) {
-    if (!m_bSearchReady)
-        prepareNeighbourSearch();
-    // k: one past the last vehicle, from the front, at or ahead of the position. In order,
-    // those are the first k; otherwise the last of them is the last index whose greatest
-    // position behind reaches the position.
-    std::size_t k;
-    if (m_bOrdered) {
-        k = std::min(m_SearchIndex, vehicles.size());
-        while (k < vehicles.size() && vehicles[k]->position >= position)
-            ++k;
-        while (k > 0 && vehicles[k - 1]->position < position)
-            --k;
-        m_SearchIndex = k;
-    } else {
-        k = static_cast<std::size_t>(
-            std::partition_point(m_vGreatestBehind.begin(), m_vGreatestBehind.end(),
-                                 [position](double greatest) { return greatest >= position; }) -
-            m_vGreatestBehind.begin());
-    }
-    Neighbours result;
-    result.insertIndex = k;
-    if (k > 0)
-        result.leader = vehicles[k - 1].get();
-    if (k < vehicles.size())
-        result.follower = vehicles[k].get();
-    return result;
+Lane::Neighbours Lane::searchUnordered(double position) const {
+    // One past the last index whose greatest position behind reaches the position.
+    const auto k = static_cast<std::size_t>(
+        std::partition_point(m_vGreatestBehind.begin(), m_vGreatestBehind.end(),
+                             [position](double greatest) { return greatest >= position; }) -
+        m_vGreatestBehind.begin());
+    return neighboursAt(k);
 }
 
 Lane& Lane::changeLane(std::size_t i, int result, std::size_t leftIndex, std::size_t rightIndex) {

@@ -3,6 +3,7 @@
 #include "detectors/DetectorIndex.h"
 #include "engine/Vehicle.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -52,7 +53,20 @@ public:
     // O(log n) when they are not (vehicles drive through each other in constant-velocity
     // mode). forgetNeighbourSearch() must come first whenever the lane may have changed
     // other than by the pass's own changes into it.
-    Neighbours searchNeighbours(double position);
+    Neighbours searchNeighbours(double position) {
+        if (!m_bSearchReady)
+            prepareNeighbourSearch();
+        if (!m_bOrdered)
+            return searchUnordered(position);
+        // k: one past the last vehicle, from the front, at or ahead of the position.
+        std::size_t k = std::min(m_SearchIndex, vehicles.size());
+        while (k < vehicles.size() && vehicles[k]->position >= position)
+            ++k;
+        while (k > 0 && vehicles[k - 1]->position < position)
+            --k;
+        m_SearchIndex = k;
+        return neighboursAt(k);
+    }
     void forgetNeighbourSearch() { m_bSearchReady = false; }
 
     // A lane is finished when it holds no vehicle other than static ones.
@@ -92,6 +106,18 @@ private:
     // Notes whether the occupants are in order and, when they are not, the greatest
     // position at or behind each index.
     void prepareNeighbourSearch();
+    // searchNeighbours in a lane out of order, by bisection.
+    Neighbours searchUnordered(double position) const;
+    // The neighbours when the first k occupants are at or ahead of the position.
+    Neighbours neighboursAt(std::size_t k) const {
+        Neighbours result;
+        result.insertIndex = k;
+        if (k > 0)
+            result.leader = vehicles[k - 1].get();
+        if (k < vehicles.size())
+            result.follower = vehicles[k].get();
+        return result;
+    }
 
     void checkDetectors(Vehicle& vehicle) const;
     void crossSegments(Vehicle& vehicle) const;

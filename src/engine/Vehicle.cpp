@@ -83,27 +83,6 @@ double Vehicle::rememberAcceleration(const Vehicle* leader) const {
     return value;
 }
 
-int Vehicle::chooseLane(const Vehicle* leader, const Vehicle* follower, const Vehicle* leftLeader,
-                        const Vehicle* leftFollower, const Vehicle* rightLeader,
-                        const Vehicle* rightFollower, bool leftExists, bool rightExists) {
-    if (!driver)
-        return 0;
-    // Driving on the right the left lane is the outside one. A side whose incentive is below
-    // worthChanging decides nothing (the other side wins, or neither), so the driver may
-    // stop working it out as soon as it knows.
-    constexpr double worthChanging = 0.0001;
-    double left = 0.0, right = 0.0;
-    if (leftExists)
-        left = driver->laneChangeIncentiveAbove(leader, follower, leftLeader, leftFollower, *this,
-                                                driveOnRight, worthChanging);
-    if (rightExists)
-        right = driver->laneChangeIncentiveAbove(leader, follower, rightLeader, rightFollower,
-                                                 *this, !driveOnRight, worthChanging);
-    if (left < worthChanging && right < worthChanging)
-        return 0;
-    return left > right ? 1 : 2;
-}
-
 void Vehicle::tickLaneChangeTimer(double dt) {
     if (laneChangeAllowed)
         return;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/DriverModel.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,7 +13,6 @@ namespace tarlo {
 
 class CSettings;
 class CVehicleType;
-class DriverModel;
 
 struct Axle {
     double position = 0.0; // behind the first axle, m
@@ -155,5 +156,28 @@ public:
     // Null until the road classifies the vehicle at release.
     const CVehicleType* type = nullptr;
 };
+
+// Inline: the lane-change pass asks it of nearly every vehicle in every step.
+inline int Vehicle::chooseLane(const Vehicle* leader, const Vehicle* follower,
+                               const Vehicle* leftLeader, const Vehicle* leftFollower,
+                               const Vehicle* rightLeader, const Vehicle* rightFollower,
+                               bool leftExists, bool rightExists) {
+    if (!driver)
+        return 0;
+    // Driving on the right the left lane is the outside one. A side whose incentive is below
+    // worthChanging decides nothing (the other side wins, or neither), so the driver may
+    // stop working it out as soon as it knows.
+    constexpr double worthChanging = 0.0001;
+    double left = 0.0, right = 0.0;
+    if (leftExists)
+        left = driver->laneChangeIncentiveAbove(leader, follower, leftLeader, leftFollower, *this,
+                                                driveOnRight, worthChanging);
+    if (rightExists)
+        right = driver->laneChangeIncentiveAbove(leader, follower, rightLeader, rightFollower,
+                                                 *this, !driveOnRight, worthChanging);
+    if (left < worthChanging && right < worthChanging)
+        return 0;
+    return left > right ? 1 : 2;
+}
 
 } // namespace tarlo
