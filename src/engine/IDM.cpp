@@ -74,6 +74,17 @@ void IDM::setSpeed(double speed) {
     v = speed;
 }
 
+// The rule is asked for the model's own vehicle, a moving one (obstacles never change
+// lanes): its acceleration behind a leader is then worked out here without dispatching
+// through the vehicle and back.
+double IDM::ownAcceleration(const Vehicle& self, const Vehicle* leader) {
+    if (self.driver.get() != this || !leader)
+        return self.acceleration(leader);
+    const double dv = self.speed - leader->speed;
+    const double s = leader->position - leader->length - self.position;
+    return IDM::accelerationAt(self.speed, dv, s);
+}
+
 double IDM::acceleration(double dv, double s) {
     return IDM::accelerationAt(v, dv, s);
 }
@@ -251,12 +262,12 @@ void IDM::gapControlOn(double G) {
         if (newLeader->position - newLeader->length - self.position < lcMinGap)
             return -1.0;
         // Asked once per change considered, so it is not remembered.
-        const double accNew = self.acceleration(newLeader);
+        const double accNew = ownAcceleration(self, newLeader);
         if (accNew < safeBraking)
             return -1.0;
         gain = accNew - acc(self, leader);
     } else {
-        gain = self.acceleration(nullptr) - acc(self, leader);
+        gain = ownAcceleration(self, nullptr) - acc(self, leader);
     }
     const double biasTerm = outward ? -bias : bias;
     // The others' loss only lowers the incentive (politeness is not negative), so gain plus

@@ -91,6 +91,8 @@ public:
     double v0Slope = 0.0;
 
 private:
+    // self.acceleration(leader), for the vehicle this model drives.
+    double ownAcceleration(const Vehicle& self, const Vehicle* leader);
     // Sets v0 from the drawn desired speed, the gradient and the speed limit in force.
     void composeDesiredSpeed();
     // The incentive; with `worthAbove` it stops as soon as the own gain shows that the

@@ -129,13 +129,16 @@ Lane& Lane::changeLane(std::size_t i, int result, std::size_t leftIndex, std::si
 bool Lane::move() {
     if (finished())
         return true;
+    const bool holdsStatic = staticCount > 0;
+    const bool hasSegments = !segments.empty();
+    const double dt = timeStep;
     for (auto& vehicle : vehicles) {
         // A static occupant stays where it stands: there is nothing to tell anyone.
-        if (staticCount > 0 && vehicle->isObstacle())
+        if (holdsStatic && vehicle->isObstacle())
             continue;
-        vehicle->updateKinematics(timeStep);
+        vehicle->updateKinematics(dt);
         checkDetectors(*vehicle);
-        if (!segments.empty())
+        if (hasSegments)
             crossSegments(*vehicle);
         if (vehicle->position >= vehicle->bridgeCheckFrom)
             trackBridges(*vehicle);
