@@ -10,8 +10,8 @@ namespace tarlo {
 
 DetectorIndex::DetectorIndex(const std::vector<Detector*>& detectors) {
     for (Detector* detector : detectors) {
-        if (detector->watchesEveryMove()) {
-            m_vEveryMove.push_back(detector);
+        if (detector->stretchChanges()) {
+            m_vChanging.push_back(detector);
             continue;
         }
         const std::vector<Detector::Stretch> watched = detector->watchedStretches();
@@ -35,7 +35,7 @@ double DetectorIndex::nextStart(double p) const {
 }
 
 void DetectorIndex::passCheck(Vehicle& vehicle, double p0, double p1, double t) const {
-    for (Detector* detector : m_vEveryMove)
+    for (Detector* detector : m_vChanging)
         detector->passCheck(vehicle, p0, p1, t);
     if (p1 < vehicle.detectorCheckFrom)
         return;

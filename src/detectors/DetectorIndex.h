@@ -8,8 +8,8 @@ class Detector;
 class Vehicle;
 
 // The detectors of one direction arranged by where they watch, so that a vehicle's move is
-// checked only by the detectors whose positions it may span (and always by those that
-// watch every move). Vehicles only move forwards: once a move has ended at p, no later move
+// checked only by the detectors whose positions it may span (and always by those whose
+// stretch changes during the run: they test each move themselves). Vehicles only move forwards: once a move has ended at p, no later move
 // reaches a stretch that ends before p, and none reaches the others before the first of
 // them begins. Each vehicle carries that position (`detectorCheckFrom`), so a move short
 // of it costs one comparison, however many detectors the road has. Detectors keep no
@@ -27,7 +27,7 @@ private:
     // the stretches that end at or after p, or infinity when there is none.
     double nextStart(double p) const;
 
-    std::vector<Detector*> m_vEveryMove;
+    std::vector<Detector*> m_vChanging;
     std::vector<Detector*> m_vWatching;
     // The stretches by increasing end, each with the smallest start of it and all after it.
     struct Reach {
