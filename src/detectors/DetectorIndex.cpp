@@ -1,8 +1,5 @@
 #include "detectors/DetectorIndex.h"
 
-#include "detectors/Detector.h"
-#include "engine/Vehicle.h"
-
 #include <algorithm>
 #include <limits>
 
@@ -34,11 +31,7 @@ double DetectorIndex::nextStart(double p) const {
     return from == m_vReach.end() ? std::numeric_limits<double>::infinity() : from->firstFromHere;
 }
 
-void DetectorIndex::passCheck(Vehicle& vehicle, double p0, double p1, double t) const {
-    for (Detector* detector : m_vChanging)
-        detector->passCheck(vehicle, p0, p1, t);
-    if (p1 < vehicle.detectorCheckFrom)
-        return;
+void DetectorIndex::checkWatching(Vehicle& vehicle, double p0, double p1, double t) const {
     for (Detector* detector : m_vWatching)
         detector->passCheck(vehicle, p0, p1, t);
     vehicle.detectorCheckFrom = nextStart(p1);
