@@ -113,7 +113,7 @@ void LaneChangeDetector::writeComposition() {
         return;
     m_Statistics.reset();
     for (const LaneChangeEvent& event : m_vEvents)
-        m_Statistics.add(event.vehicle);
+        m_Statistics.add(event.sample);
     std::vector<int> counts;
     m_Statistics.composition(counts);
     m_Composition << endOfIntervalTime();

@@ -17,6 +17,12 @@ MacroStatsSegDet::MacroStatsSegDet(const DetectorParams& params, int start, int 
     openOutput();
 }
 
+std::vector<Detector::Stretch> MacroStatsSegDet::watchedStretches() const {
+    const double entry = m_Entry;
+    const double exit = m_Exit;
+    return {{entry, entry}, {exit, exit}};
+}
+
 void MacroStatsSegDet::finish() {
     if (m_Output.is_open())
         m_Output.close();
