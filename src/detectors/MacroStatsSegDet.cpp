@@ -1,5 +1,7 @@
 #include "detectors/MacroStatsSegDet.h"
 
+#include "detectors/NumberText.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -58,11 +60,12 @@ void MacroStatsSegDet::writeInterval() {
     }
     // An empty lane (or a segment without length) has no density.
     const double km = m_Length / 1000.0;
-    m_Output << endOfIntervalTime();
+    m_Output << Number{endOfIntervalTime()};
     for (int i = 0; i < m_Lanes; ++i)
-        m_Output << ',' << zeroIfNaN(counts[i] / km) << ','
-                 << zeroIfNaN(3.6 / counts[i] * speedSums[i]);
-    m_Output << ',' << zeroIfNaN(total / km) << ',' << zeroIfNaN(3.6 / total * totalSpeed);
+        m_Output << ',' << Number{zeroIfNaN(counts[i] / km)} << ','
+                 << Number{zeroIfNaN(3.6 / counts[i] * speedSums[i])};
+    m_Output << ',' << Number{zeroIfNaN(total / km)} << ','
+             << Number{zeroIfNaN(3.6 / total * totalSpeed)};
     endRow(m_Output);
 }
 

@@ -1,5 +1,7 @@
 #include "detectors/MicroStatsSegDet.h"
 
+#include "detectors/NumberText.h"
+
 #include <algorithm>
 #include <string>
 
@@ -26,16 +28,17 @@ void MicroStatsSegDet::openOutput() {
 void MicroStatsSegDet::writeInterval() {
     const double time = endOfIntervalTime();
     if (m_vVehicles.empty()) {
-        m_Output << time;
+        m_Output << Number{time};
         endRow(m_Output);
         return;
     }
     for (auto it = m_vVehicles.rbegin(); it != m_vVehicles.rend(); ++it) {
         const Vehicle& vehicle = **it;
-        m_Output << time << ',' << vehicle.vehicleNo << ',' << vehicle.vehicleClass + 1 << ','
-                 << directionLaneNumber(vehicle) << ',' << vehicle.length << ',' << vehicle.position
-                 << ',' << vehicle.gap << ',' << frontVehicleNo(vehicle) << ','
-                 << vehicle.speed * 3.6 << ',' << vehicle.accel;
+        m_Output << Number{time} << ',' << vehicle.vehicleNo << ',' << vehicle.vehicleClass + 1
+                 << ',' << directionLaneNumber(vehicle) << ',' << Number{vehicle.length} << ','
+                 << Number{vehicle.position} << ',' << Number{vehicle.gap} << ','
+                 << frontVehicleNo(vehicle) << ',' << Number{vehicle.speed * 3.6} << ','
+                 << Number{vehicle.accel};
         endRow(m_Output);
     }
 }

@@ -1,5 +1,7 @@
 #include "detectors/OccupancyDet.h"
 
+#include "detectors/NumberText.h"
+
 #include <algorithm>
 #include <string>
 
@@ -147,13 +149,13 @@ void OccupancyDet::vehicleLeaving(const Vehicle& vehicle) {
 }
 
 void OccupancyDet::writeInterval() {
-    m_Output << endOfIntervalTime();
+    m_Output << Number{endOfIntervalTime()};
     for (LaneState& lane : m_vLanes) {
         if (lane.occupied) {
             lane.occupiedTime += m_Current - lane.periodStart;
             lane.periodStart = m_Current;
         }
-        m_Output << ',' << lane.occupiedTime / m_Interval;
+        m_Output << ',' << Number{lane.occupiedTime / m_Interval};
         lane.occupiedTime = 0.0;
     }
     endRow(m_Output);
