@@ -13,7 +13,8 @@ namespace tarlo {
 // once a move has ended at p, no later move reaches a stretch that ends before p, and none reaches
 // the others before the first of them begins. Each vehicle carries that position
 // (`detectorCheckFrom`), so a move short of it costs one comparison, however many detectors the
-// road has. Detectors keep no order among themselves: each reacts to a move on its own.
+// road has. A move that gets that far is checked only by the detectors it reaches, in their
+// list order. Detectors keep no order among themselves: each reacts to a move on its own.
 class DetectorIndex {
 public:
     DetectorIndex() = default;
@@ -29,21 +30,27 @@ public:
     }
 
 private:
-    // The pass checks of a move that reaches a watched stretch; sets where the vehicle's
-    // next move must end to reach one.
+    // The pass checks of a move that may reach a watched stretch, by the detectors whose
+    // stretches it reaches; sets where the vehicle's next move must end to reach one.
     void checkWatching(Vehicle& vehicle, double p0, double p1, double t) const;
-    // Where a move that starts at p must end to reach a watched stretch: the first start of
-    // the stretches that end at or after p, or infinity when there is none.
-    double nextStart(double p) const;
 
     std::vector<Detector*> m_vChanging;
     std::vector<Detector*> m_vWatching;
-    // The stretches by increasing end, each with the smallest start of it and all after it.
+    // The stretches by increasing end, each with its start, the smallest start of it and
+    // all after it, and its detector (an index into m_vWatching).
     struct Reach {
         double last;
+        double first;
         double firstFromHere;
+        std::size_t detector;
     };
     std::vector<Reach> m_vReach;
+    // The first of the stretches from `from` on that end at or after p.
+    std::vector<Reach>::const_iterator endingFrom(std::vector<Reach>::const_iterator from,
+                                                  double p) const;
+    // The detectors a move reaches, gathered before they are called; kept to save the
+    // allocation.
+    mutable std::vector<std::size_t> m_vReached;
 };
 
 } // namespace tarlo
