@@ -76,7 +76,7 @@ public:
     // Advances the interval clock by one step; completes at most one interval per step.
     // The direction runs it at the start of every step, before any lane change or move.
     void tickInterval(double dt) {
-        if (m_bStretchChanges)
+        if (m_bHearsStepStarts)
             stepStarting();
         m_ElapsedTime += dt;
         m_TimeSinceOutput += dt;
@@ -157,13 +157,16 @@ protected:
     // sets the stretch of the moment with watch(); stepStarting() tells it a step begins.
     void watchChangingStretch() {
         m_bStretchChanges = true;
+        hearStepStarts();
         watchEveryMove();
     }
+    // Have the interval clock call stepStarting() at every step.
+    void hearStepStarts() { m_bHearsStepStarts = true; }
     void watchEveryMove() {
         watch(-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity());
     }
-    // A step begins (only for a detector whose stretch changes): the interval clock calls
-    // it before the step's lane changes and moves.
+    // A step begins (only for a detector that asked, hearStepStarts): the interval clock
+    // calls it before its own writeInterval and before the step's lane changes and moves.
     virtual void stepStarting() {}
 
     // Output folder + prefix + filter token + "_" + "Pos"/"Neg" + "_" + tail, e.g.
@@ -203,6 +206,7 @@ private:
     double m_WatchFirst = std::numeric_limits<double>::infinity();
     double m_WatchLast = -std::numeric_limits<double>::infinity();
     bool m_bStretchChanges = false;
+    bool m_bHearsStepStarts = false;
 };
 
 } // namespace tarlo

@@ -20,9 +20,7 @@ MacroStatsSegDet::MacroStatsSegDet(const DetectorParams& params, int start, int 
 }
 
 std::vector<Detector::Stretch> MacroStatsSegDet::watchedStretches() const {
-    const double entry = m_Entry;
-    const double exit = m_Exit;
-    return {{entry, entry}, {exit, exit}};
+    return entryAndExit();
 }
 
 void MacroStatsSegDet::finish() {

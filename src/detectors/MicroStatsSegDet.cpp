@@ -9,6 +9,7 @@ namespace tarlo {
 
 MicroStatsSegDet::MicroStatsSegDet(const DetectorParams& params, int start, int end)
     : SegmentDetector(DETECTOR_MICRO_SEGMENT, params, start, end) {
+    hearStepStarts();
     openOutput();
 }
 
@@ -58,9 +59,10 @@ void MicroStatsSegDet::vehicleLeaving(const Vehicle& vehicle) {
             m_vDeparted.push_back({follower, &vehicle, vehicle.vehicleNo});
 }
 
-// Every listed vehicle's own move reaches the segment, so by the second step after its
-// leader left, its leader has been renewed and the record is dropped.
-void MicroStatsSegDet::update(double /*t*/) {
+// A record applies from the leader's departure until the lanes renew the follower's leader,
+// which they do in the step after it, after its rows were written: at the start of the
+// second step after the departure it is dropped.
+void MicroStatsSegDet::stepStarting() {
     if (m_vDeparted.empty())
         return;
     std::erase_if(m_vDeparted, [this](const DepartedLeader& d) {

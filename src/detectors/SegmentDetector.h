@@ -36,6 +36,13 @@ protected:
     // start and end are global positions, start <= end.
     SegmentDetector(int kind, const DetectorParams& params, int start, int end);
 
+    // The entry and the exit as two points, for a kind that ignores the moves between them.
+    std::vector<Stretch> entryAndExit() const {
+        const double entry = m_Entry;
+        const double exit = m_Exit;
+        return {{entry, entry}, {exit, exit}};
+    }
+
     // Direction positions: the traffic reaches the entry first.
     int m_Entry;
     int m_Exit;

@@ -240,6 +240,32 @@ TEST_F(SegmentDetectorTest, MicroNeverReadsALeaderThatLeftTheRoad) {
                                                                     "180,6,1,1,4,950,0,8,72,0\r\n");
 }
 
+// Once the lanes have renewed the follower's leader, the record of the departed one goes:
+// a vehicle that later comes to stand where it was kept in memory is written as itself.
+TEST_F(SegmentDetectorTest, MicroForgetsADepartedLeaderOnceTheLeaderIsRenewed) {
+    MicroStatsSegDet detector(params(1, true, 1000), 900, 1000);
+    auto leader = vehicle(5, 1, 20.0);
+    auto follower = vehicle(6, 1, 20.0);
+    follower->leader = leader.get();
+    move(detector, *follower, 890.0, 910.0, 1.0);
+    detector.vehicleLeaving(*leader);
+    detector.tickInterval(60.0);
+    follower->leader = nullptr;
+    move(detector, *follower, 910.0, 930.0, 61.0);
+    detector.tickInterval(60.0);
+    // A new vehicle in the departed leader's memory becomes the leader.
+    leader->vehicleNo = 9;
+    follower->leader = leader.get();
+    move(detector, *follower, 930.0, 950.0, 121.0);
+    detector.tickInterval(60.0);
+    detector.finish();
+
+    EXPECT_EQ(readFile(dir.file("Micro_All_Pos_900-1000.csv")), std::string(microHeader) +
+                                                                    "60,6,1,1,4,910,0,5,72,0\r\n"
+                                                                    "120,6,1,1,4,930,0,0,72,0\r\n"
+                                                                    "180,6,1,1,4,950,0,9,72,0\r\n");
+}
+
 TEST_F(SegmentDetectorTest, AVehicleThatLeavesTheRoadIsUnlistedByEveryKind) {
     MacroStatsSegDet macro(params(1, true, 1000), 900, 2000);
     MicroStatsSegDet micro(params(1, true, 1000), 900, 2000);
