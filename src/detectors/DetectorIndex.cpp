@@ -25,15 +25,14 @@ DetectorIndex::DetectorIndex(const std::vector<Detector*>& detectors) {
             std::min(m_vReach[i - 1].firstFromHere, m_vReach[i].firstFromHere);
 }
 
-std::vector<DetectorIndex::Reach>::const_iterator
-DetectorIndex::endingFrom(std::vector<Reach>::const_iterator from, double p) const {
-    return std::lower_bound(from, m_vReach.end(), p,
+std::vector<DetectorIndex::Reach>::const_iterator DetectorIndex::endingFrom(double p) const {
+    return std::lower_bound(m_vReach.begin(), m_vReach.end(), p,
                             [](const Reach& reach, double x) { return reach.last < x; });
 }
 
 void DetectorIndex::checkWatching(Vehicle& vehicle, double p0, double p1, double t) const {
     // The stretches that end at or after p0 and start at or before p1.
-    const auto from = endingFrom(m_vReach.begin(), p0);
+    const auto from = endingFrom(p0);
     m_vReached.clear();
     for (auto it = from; it != m_vReach.end() && it->firstFromHere <= p1; ++it)
         if (it->first <= p1)
@@ -45,8 +44,11 @@ void DetectorIndex::checkWatching(Vehicle& vehicle, double p0, double p1, double
     for (const std::size_t detector : m_vReached)
         m_vWatching[detector]->passCheck(vehicle, p0, p1, t);
     // The next move starts at p1: it must end at the first start of the stretches that end
-    // at or after p1 (which come at or after `from`) to reach one, never when there is none.
-    const auto next = endingFrom(from, p1);
+    // at or after p1 to reach one, never when there is none. They begin at or after `from`,
+    // a move or two of stretches on.
+    auto next = from;
+    while (next != m_vReach.end() && next->last < p1)
+        ++next;
     vehicle.detectorCheckFrom =
         next == m_vReach.end() ? std::numeric_limits<double>::infinity() : next->firstFromHere;
 }
