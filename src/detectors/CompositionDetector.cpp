@@ -1,5 +1,7 @@
 #include "detectors/CompositionDetector.h"
 
+#include "detectors/NumberText.h"
+
 #include <string>
 
 namespace tarlo {
@@ -28,7 +30,7 @@ void CompositionDetector::writeInterval() {
     std::vector<int> counts;
     m_Statistics.collect(m_vGathered);
     m_Statistics.composition(counts);
-    m_Output << endOfIntervalTime();
+    m_Output << Number{endOfIntervalTime()};
     for (int count : counts)
         m_Output << ',' << count;
     endRow(m_Output);

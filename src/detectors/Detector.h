@@ -74,7 +74,10 @@ public:
     virtual LaneChangeRecorder* laneChangeRecorder() { return nullptr; }
 
     // Advances the interval clock by one step; completes at most one interval per step.
+    // The direction runs it at the start of every step, before any lane change or move.
     void tickInterval(double dt) {
+        if (m_bHearsStepStarts)
+            stepStarting();
         m_ElapsedTime += dt;
         m_TimeSinceOutput += dt;
         if (m_TimeSinceOutput >= m_Interval) {
@@ -85,8 +88,8 @@ public:
     }
 
     // A vehicle of the detector's direction moved from direction position p0 to p1 in the
-    // step that ends at t. A move that comes nowhere near the detector costs two
-    // comparisons; the category rules run only for the others:
+    // step that ends at t. A move that misses the watched stretch costs two comparisons;
+    // the category rules run only for the others:
     //   point     p0 <= X <= p1 and the filter passes: vehiclePassed.
     //   segment   p0 <= entry <= p1: vehiclePassed if the filter passes, and when the same
     //             move also crosses the exit (p0 < exit <= p1) removeOccupant right after;
@@ -96,7 +99,7 @@ public:
     // Both ends are inclusive: a vehicle whose step ends exactly on a position and whose
     // next step starts there is reported in both steps.
     void passCheck(const Vehicle& vehicle, double p0, double p1, double t) {
-        if (m_bEveryMove || (p1 >= m_WatchFirst && p0 <= m_WatchLast))
+        if (p1 >= m_WatchFirst && p0 <= m_WatchLast)
             react(vehicle, p0, p1, t);
     }
 
@@ -106,13 +109,15 @@ public:
         double last;
     };
     // The stretches a move must reach for passCheck to do anything (none when the detector
-    // watches every move, or nothing).
+    // watches nothing). Only for a detector whose stretch stays as it was set up.
     virtual std::vector<Stretch> watchedStretches() const {
         if (m_WatchFirst > m_WatchLast)
             return {};
         return {{m_WatchFirst, m_WatchLast}};
     }
-    bool watchesEveryMove() const { return m_bEveryMove; }
+    // The watched stretch changes during the run, so every move must be offered to
+    // passCheck, which tests it against the stretch of the moment.
+    bool stretchChanges() const { return m_bStretchChanges; }
 
     // Takes the first occurrence of the vehicle out of the vehicle list, if it is there.
     void removeOccupant(const Vehicle& vehicle);
@@ -143,12 +148,26 @@ protected:
     Detector(int category, int kind, const DetectorParams& params);
 
     // The stretch of direction positions where moves matter (set by the category classes;
-    // none by default), or every move.
+    // none by default).
     void watch(double first, double last) {
         m_WatchFirst = first;
         m_WatchLast = last;
     }
-    void watchEveryMove() { m_bEveryMove = true; }
+    // A detector whose stretch may change as the run goes: it starts with every move and
+    // sets the stretch of the moment with watch(); stepStarting() tells it a step begins.
+    void watchChangingStretch() {
+        m_bStretchChanges = true;
+        hearStepStarts();
+        watchEveryMove();
+    }
+    // Have the interval clock call stepStarting() at every step.
+    void hearStepStarts() { m_bHearsStepStarts = true; }
+    void watchEveryMove() {
+        watch(-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity());
+    }
+    // A step begins (only for a detector that asked, hearStepStarts): the interval clock
+    // calls it before its own writeInterval and before the step's lane changes and moves.
+    virtual void stepStarting() {}
 
     // Output folder + prefix + filter token + "_" + "Pos"/"Neg" + "_" + tail, e.g.
     // fileName("FD_", "1000.csv") gives <dir>FD_All_Neg_1000.csv.
@@ -186,7 +205,8 @@ private:
 
     double m_WatchFirst = std::numeric_limits<double>::infinity();
     double m_WatchLast = -std::numeric_limits<double>::infinity();
-    bool m_bEveryMove = false;
+    bool m_bStretchChanges = false;
+    bool m_bHearsStepStarts = false;
 };
 
 } // namespace tarlo

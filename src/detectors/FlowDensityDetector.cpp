@@ -1,5 +1,7 @@
 #include "detectors/FlowDensityDetector.h"
 
+#include "detectors/NumberText.h"
+
 #include <string>
 
 namespace tarlo {
@@ -37,10 +39,12 @@ void FlowDensityDetector::writeInterval() {
     m_Statistics.spaceMeanSpeeds(sms, smsTotal);
     m_Statistics.timeMeanSpeeds(tms, tmsTotal);
 
-    m_Output << endOfIntervalTime();
+    m_Output << Number{endOfIntervalTime()};
     for (int i = 0; i < m_Lanes; ++i)
-        m_Output << ',' << density[i] << ',' << flow[i] << ',' << sms[i] << ',' << tms[i];
-    m_Output << ',' << densityTotal << ',' << flowTotal << ',' << smsTotal << ',' << tmsTotal;
+        m_Output << ',' << Number{density[i]} << ',' << Number{flow[i]} << ',' << Number{sms[i]}
+                 << ',' << Number{tms[i]};
+    m_Output << ',' << Number{densityTotal} << ',' << Number{flowTotal} << ',' << Number{smsTotal}
+             << ',' << Number{tmsTotal};
     endRow(m_Output);
     clearInterval();
 }

@@ -1,5 +1,7 @@
 #include "detectors/HeadwayDetector.h"
 
+#include "detectors/NumberText.h"
+
 #include <algorithm>
 #include <string>
 
@@ -43,7 +45,7 @@ void HeadwayDetector::writeInterval() {
             if (j > 0)
                 m_Output << ',';
             if (r < m_vHeadways[j].size())
-                m_Output << m_vHeadways[j][r];
+                m_Output << Number{m_vHeadways[j][r]};
             else
                 m_Output << ' ';
         }

@@ -1,5 +1,7 @@
 #include "detectors/LaneChangeDetector.h"
 
+#include "detectors/NumberText.h"
+
 #include <algorithm>
 #include <iomanip>
 
@@ -101,8 +103,8 @@ void LaneChangeDetector::clearInterval() {
 
 void LaneChangeDetector::writeVerbose() {
     for (const LaneChangeEvent& event : m_vEvents) {
-        m_Verbose << event.time << " ," << event.position << " ," << event.fromLane << " ,"
-                  << event.toLane << " ," << (event.left ? "Left" : "Right") << " ,"
+        m_Verbose << FixedTwo{event.time} << " ," << event.position << " ," << event.fromLane
+                  << " ," << event.toLane << " ," << (event.left ? "Left" : "Right") << " ,"
                   << typeToken(event.vehicleClass);
         endRow(m_Verbose);
     }
@@ -113,10 +115,10 @@ void LaneChangeDetector::writeComposition() {
         return;
     m_Statistics.reset();
     for (const LaneChangeEvent& event : m_vEvents)
-        m_Statistics.add(event.vehicle);
+        m_Statistics.add(event.sample);
     std::vector<int> counts;
     m_Statistics.composition(counts);
-    m_Composition << endOfIntervalTime();
+    m_Composition << Number{endOfIntervalTime()};
     for (int count : counts)
         m_Composition << ',' << count;
     endRow(m_Composition);
@@ -126,7 +128,7 @@ void LaneChangeDetector::writeSpaceTime() {
     for (const LaneChangeEvent& event : m_vEvents) {
         if (event.left)
             m_SpaceTime << ",,";
-        m_SpaceTime << event.time << ',' << event.position;
+        m_SpaceTime << Number{event.time} << ',' << event.position;
         endRow(m_SpaceTime);
     }
 }
@@ -141,9 +143,9 @@ void LaneChangeDetector::writeRates() {
     for (const LaneChangeEvent& event : m_vEvents)
         ++m_vBinCounts[binOf(event.position)];
     const double hourKm = (m_Interval / 3600.0) * (m_BinWidth / 1000.0);
-    m_Rates << m_ElapsedTime;
+    m_Rates << Number{m_ElapsedTime};
     for (int count : m_vBinCounts)
-        m_Rates << ',' << count / hourKm;
+        m_Rates << ',' << Number{count / hourKm};
     endRow(m_Rates);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "detectors/LaneStatistics.h"
 #include "engine/Vehicle.h"
 
 namespace tarlo {
@@ -11,7 +12,7 @@ public:
                     const Vehicle& vehicle)
         : position(position), fromLane(fromLane), toLane(toLane),
           vehicleClass(vehicle.vehicleClass), left(left), positiveDirection(vehicle.dirPositive),
-          time(time), vehicle(vehicle) {}
+          time(time), sample(sampleOf(vehicle)) {}
     virtual ~LaneChangeEvent() = default;
 
     int position; // global position, truncated towards zero
@@ -21,7 +22,8 @@ public:
     bool left;
     bool positiveDirection;
     double time;
-    Vehicle vehicle;
+    // What the composition of the changes takes from the vehicle.
+    VehicleSample sample;
 };
 
 // What records the lane changes of one direction.

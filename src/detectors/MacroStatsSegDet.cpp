@@ -1,5 +1,7 @@
 #include "detectors/MacroStatsSegDet.h"
 
+#include "detectors/NumberText.h"
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -15,6 +17,10 @@ double zeroIfNaN(double value) {
 MacroStatsSegDet::MacroStatsSegDet(const DetectorParams& params, int start, int end)
     : SegmentDetector(DETECTOR_MACRO_SEGMENT, params, start, end) {
     openOutput();
+}
+
+std::vector<Detector::Stretch> MacroStatsSegDet::watchedStretches() const {
+    return entryAndExit();
 }
 
 void MacroStatsSegDet::finish() {
@@ -52,11 +58,12 @@ void MacroStatsSegDet::writeInterval() {
     }
     // An empty lane (or a segment without length) has no density.
     const double km = m_Length / 1000.0;
-    m_Output << endOfIntervalTime();
+    m_Output << Number{endOfIntervalTime()};
     for (int i = 0; i < m_Lanes; ++i)
-        m_Output << ',' << zeroIfNaN(counts[i] / km) << ','
-                 << zeroIfNaN(3.6 / counts[i] * speedSums[i]);
-    m_Output << ',' << zeroIfNaN(total / km) << ',' << zeroIfNaN(3.6 / total * totalSpeed);
+        m_Output << ',' << Number{zeroIfNaN(counts[i] / km)} << ','
+                 << Number{zeroIfNaN(3.6 / counts[i] * speedSums[i])};
+    m_Output << ',' << Number{zeroIfNaN(total / km)} << ','
+             << Number{zeroIfNaN(3.6 / total * totalSpeed)};
     endRow(m_Output);
 }
 

@@ -14,6 +14,9 @@ public:
     void finish() override;
     void openOutput() override;
     void writeInterval() override;
+    // Only the crossings of the entry and the exit change the list; moves between them
+    // do nothing here.
+    std::vector<Stretch> watchedStretches() const override;
 };
 
 } // namespace tarlo

@@ -1,5 +1,7 @@
 #include "detectors/MicroStatsSegDet.h"
 
+#include "detectors/NumberText.h"
+
 #include <algorithm>
 #include <string>
 
@@ -7,6 +9,7 @@ namespace tarlo {
 
 MicroStatsSegDet::MicroStatsSegDet(const DetectorParams& params, int start, int end)
     : SegmentDetector(DETECTOR_MICRO_SEGMENT, params, start, end) {
+    hearStepStarts();
     openOutput();
 }
 
@@ -26,16 +29,17 @@ void MicroStatsSegDet::openOutput() {
 void MicroStatsSegDet::writeInterval() {
     const double time = endOfIntervalTime();
     if (m_vVehicles.empty()) {
-        m_Output << time;
+        m_Output << Number{time};
         endRow(m_Output);
         return;
     }
     for (auto it = m_vVehicles.rbegin(); it != m_vVehicles.rend(); ++it) {
         const Vehicle& vehicle = **it;
-        m_Output << time << ',' << vehicle.vehicleNo << ',' << vehicle.vehicleClass + 1 << ','
-                 << directionLaneNumber(vehicle) << ',' << vehicle.length << ',' << vehicle.position
-                 << ',' << vehicle.gap << ',' << frontVehicleNo(vehicle) << ','
-                 << vehicle.speed * 3.6 << ',' << vehicle.accel;
+        m_Output << Number{time} << ',' << vehicle.vehicleNo << ',' << vehicle.vehicleClass + 1
+                 << ',' << directionLaneNumber(vehicle) << ',' << Number{vehicle.length} << ','
+                 << Number{vehicle.position} << ',' << Number{vehicle.gap} << ','
+                 << frontVehicleNo(vehicle) << ',' << Number{vehicle.speed * 3.6} << ','
+                 << Number{vehicle.accel};
         endRow(m_Output);
     }
 }
@@ -55,9 +59,10 @@ void MicroStatsSegDet::vehicleLeaving(const Vehicle& vehicle) {
             m_vDeparted.push_back({follower, &vehicle, vehicle.vehicleNo});
 }
 
-// Every listed vehicle's own move reaches the segment, so by the second step after its
-// leader left, its leader has been renewed and the record is dropped.
-void MicroStatsSegDet::update(double /*t*/) {
+// A record applies from the leader's departure until the lanes renew the follower's leader,
+// which they do in the step after it, after its rows were written: at the start of the
+// second step after the departure it is dropped.
+void MicroStatsSegDet::stepStarting() {
     if (m_vDeparted.empty())
         return;
     std::erase_if(m_vDeparted, [this](const DepartedLeader& d) {

@@ -24,7 +24,11 @@ public:
     void openOutput() override;
     void writeInterval() override;
     void vehicleLeaving(const Vehicle& vehicle) override;
-    void update(double t) override;
+    // Only the crossings of the entry and the exit change the list; the records of departed
+    // leaders are looked after once per step.
+    std::vector<Stretch> watchedStretches() const override { return entryAndExit(); }
+    // Drops the records that no longer apply, before the step's rows are written.
+    void stepStarting() override;
 
 private:
     struct DepartedLeader {

@@ -1,5 +1,7 @@
 #include "detectors/OccupancyDet.h"
 
+#include "detectors/NumberText.h"
+
 #include <algorithm>
 #include <string>
 
@@ -7,7 +9,7 @@ namespace tarlo {
 
 OccupancyDet::OccupancyDet(const DetectorParams& params, int start, int end)
     : SegmentDetector(DETECTOR_OCCUPANCY, params, start, end) {
-    watchEveryMove();
+    watchChangingStretch();
     openOutput();
     m_vLanes.resize(std::max(0, m_Lanes));
 }
@@ -47,7 +49,7 @@ void OccupancyDet::release(LaneState& lane, double end) {
 
 void OccupancyDet::vehiclePassed(const Vehicle& vehicle, double t) {
     m_Current = t;
-    m_bSettled = false;
+    unsettle();
     const int k = directionLaneNumber(vehicle);
     if (k < 1 || k > m_Lanes)
         return;
@@ -81,6 +83,27 @@ void OccupancyDet::update(double t) {
         lane.vehicles.erase(lane.vehicles.begin());
         m_bSettled = false;
     }
+    if (m_bSettled)
+        watchEntryAndFronts();
+    else
+        unsettle();
+}
+
+void OccupancyDet::unsettle() {
+    m_bSettled = false;
+    watchEveryMove();
+}
+
+void OccupancyDet::watchEntryAndFronts() {
+    double longestFront = 0.0;
+    for (const LaneState& lane : m_vLanes)
+        if (!lane.vehicles.empty())
+            longestFront = std::max(longestFront, lane.vehicles.front()->length);
+    watch(std::min(m_Entry, m_Exit), std::max(m_Entry, m_Exit) + longestFront);
+}
+
+void OccupancyDet::stepStarting() {
+    watchEveryMove();
 }
 
 void OccupancyDet::afterMove(const Vehicle& moved, double t) {
@@ -113,7 +136,7 @@ void OccupancyDet::insertByPosition(LaneState& lane, const Vehicle& vehicle) {
 
 void OccupancyDet::vehicleLeaving(const Vehicle& vehicle) {
     SegmentDetector::vehicleLeaving(vehicle);
-    m_bSettled = false;
+    unsettle();
     for (LaneState& lane : m_vLanes) {
         const auto it = std::find(lane.vehicles.begin(), lane.vehicles.end(), &vehicle);
         if (it == lane.vehicles.end())
@@ -126,13 +149,13 @@ void OccupancyDet::vehicleLeaving(const Vehicle& vehicle) {
 }
 
 void OccupancyDet::writeInterval() {
-    m_Output << endOfIntervalTime();
+    m_Output << Number{endOfIntervalTime()};
     for (LaneState& lane : m_vLanes) {
         if (lane.occupied) {
             lane.occupiedTime += m_Current - lane.periodStart;
             lane.periodStart = m_Current;
         }
-        m_Output << ',' << lane.occupiedTime / m_Interval;
+        m_Output << ',' << Number{lane.occupiedTime / m_Interval};
         lane.occupiedTime = 0.0;
     }
     endRow(m_Output);

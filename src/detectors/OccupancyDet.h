@@ -29,6 +29,8 @@ public:
     // lane's front vehicle moves or a vehicle enters or leaves: the lane changes of a step
     // come before its moves. The moves of the other vehicles skip the update.
     void afterMove(const Vehicle& moved, double t) override;
+    // The first move of every step runs the update, wherever it is.
+    void stepStarting() override;
     // A vehicle destroyed before its rear passed the exit (longer than the stretch between
     // the exit and the removal point) ends its occupation there.
     void vehicleLeaving(const Vehicle& vehicle) override;
@@ -54,6 +56,14 @@ private:
     void insertByPosition(LaneState& lane, const Vehicle& vehicle);
     // Moves a vehicle that changed lanes to the list of its new lane.
     void followLaneChange(LaneState& from, const Vehicle& vehicle);
+    // The vehicle lists changed or the last update did something: the next move of the
+    // direction, wherever it is, runs the update.
+    void unsettle();
+    // Settled, only two kinds of move can change anything before the next step: a
+    // crossing of the entry, and a move of a lane's front vehicle, which stands at or
+    // beyond the entry and less than its length beyond the exit. The others are skipped
+    // before they reach the detector.
+    void watchEntryAndFronts();
 
     std::vector<LaneState> m_vLanes;
     double m_Current = 0.0;

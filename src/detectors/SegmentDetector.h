@@ -11,9 +11,9 @@ namespace tarlo {
 // whole segment), and the lane unlists it before it destroys it past the road end.
 //
 // Concrete kinds (MacroStatsSegDet 525, MicroStatsSegDet 526, OccupancyDet 529) set up
-// their own state, then call openOutput(). An occupancy detector calls watchEveryMove() in
-// its constructor so that update(t) runs after every move of its direction; the others
-// only see the moves that reach the segment.
+// their own state, then call openOutput(). An occupancy detector's update(t) may matter
+// after a move anywhere in its direction, so it watches a stretch that it changes as the
+// run goes (watchChangingStretch); the others only see the moves that reach the segment.
 class SegmentDetector : public Detector {
 public:
     // Lists the vehicle, unless it is listed already (a vehicle whose step ended exactly
@@ -35,6 +35,13 @@ public:
 protected:
     // start and end are global positions, start <= end.
     SegmentDetector(int kind, const DetectorParams& params, int start, int end);
+
+    // The entry and the exit as two points, for a kind that ignores the moves between them.
+    std::vector<Stretch> entryAndExit() const {
+        const double entry = m_Entry;
+        const double exit = m_Exit;
+        return {{entry, entry}, {exit, exit}};
+    }
 
     // Direction positions: the traffic reaches the entry first.
     int m_Entry;

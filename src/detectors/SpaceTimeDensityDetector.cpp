@@ -1,5 +1,7 @@
 #include "detectors/SpaceTimeDensityDetector.h"
 
+#include "detectors/NumberText.h"
+
 #include <string>
 #include <vector>
 
@@ -51,10 +53,10 @@ void writeSpaceTimeRow(std::ostream& out, double time, const ArrayDetector& dete
             table[i][j] = lanes[i];
         table[n][j] = total;
     }
-    out << time;
+    out << Number{time};
     for (const std::vector<double>& row : table)
         for (double value : row)
-            out << ',' << value;
+            out << ',' << Number{value};
     out << "\r\n";
 }
 

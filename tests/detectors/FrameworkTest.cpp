@@ -2,6 +2,7 @@
 #include "detectors/DetectorIndex.h"
 #include "detectors/FlowDensityDetector.h"
 #include "detectors/LaneChangeEvent.h"
+#include "detectors/MacroStatsSegDet.h"
 #include "detectors/PointDetector.h"
 #include "detectors/SegmentDetector.h"
 #include "engine/Direction.h"
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -287,20 +289,32 @@ TEST_F(FrameworkTest, TheDetectorIndexChecksAMoveAsEveryDetectorWould) {
     for (const bool positive : {true, false}) {
         Detectors indexed(positive), plain(positive);
         DetectorIndex index(indexed.all());
+        // A macroscopic segment checked through an index of its own (the every-move probe
+        // would hand it every move), and how many vehicles it lists after each move.
+        MacroStatsSegDet indexedMacro(params(positive, 3000), 1200, 1264),
+            plainMacro(params(positive, 3000), 1200, 1264);
+        DetectorIndex macroIndex({&indexedMacro});
+        std::vector<std::size_t> indexedInside, plainInside;
         double t = 0.0;
         for (const double step : {0.5, 3.0, 8.0, 32.0, 64.0, 100.0}) {
             // A vehicle of its own for every run along the road, as vehicles only go forwards.
-            Vehicle car = vehicle(1);
+            Vehicle car = vehicle(1), sameCar = vehicle(1);
             for (double p0 = 0.0; p0 < 3010.0; p0 += step) {
                 t += 1.0;
                 index.passCheck(car, p0, p0 + step, t);
                 for (Detector* detector : plain.all())
                     detector->passCheck(car, p0, p0 + step, t);
+                macroIndex.passCheck(sameCar, p0, p0 + step, t);
+                plainMacro.passCheck(sameCar, p0, p0 + step, t);
+                indexedInside.push_back(indexedMacro.vehicles().size());
+                plainInside.push_back(plainMacro.vehicles().size());
             }
         }
         EXPECT_EQ(indexed.point.passed, plain.point.passed);
         EXPECT_EQ(indexed.segment.updates, plain.segment.updates);
         EXPECT_EQ(indexed.everyMove.updates, plain.everyMove.updates);
+        EXPECT_EQ(indexedInside, plainInside);
+        EXPECT_NE(std::count(plainInside.begin(), plainInside.end(), 1u), 0);
         ASSERT_EQ(indexed.array.positions(), plain.array.positions());
         for (std::size_t j = 0; j < plain.array.positions().size(); ++j)
             EXPECT_EQ(indexed.array.crossings(j).size(), plain.array.crossings(j).size()) << j;

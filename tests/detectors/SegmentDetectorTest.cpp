@@ -240,6 +240,32 @@ TEST_F(SegmentDetectorTest, MicroNeverReadsALeaderThatLeftTheRoad) {
                                                                     "180,6,1,1,4,950,0,8,72,0\r\n");
 }
 
+// Once the lanes have renewed the follower's leader, the record of the departed one goes:
+// a vehicle that later comes to stand where it was kept in memory is written as itself.
+TEST_F(SegmentDetectorTest, MicroForgetsADepartedLeaderOnceTheLeaderIsRenewed) {
+    MicroStatsSegDet detector(params(1, true, 1000), 900, 1000);
+    auto leader = vehicle(5, 1, 20.0);
+    auto follower = vehicle(6, 1, 20.0);
+    follower->leader = leader.get();
+    move(detector, *follower, 890.0, 910.0, 1.0);
+    detector.vehicleLeaving(*leader);
+    detector.tickInterval(60.0);
+    follower->leader = nullptr;
+    move(detector, *follower, 910.0, 930.0, 61.0);
+    detector.tickInterval(60.0);
+    // A new vehicle in the departed leader's memory becomes the leader.
+    leader->vehicleNo = 9;
+    follower->leader = leader.get();
+    move(detector, *follower, 930.0, 950.0, 121.0);
+    detector.tickInterval(60.0);
+    detector.finish();
+
+    EXPECT_EQ(readFile(dir.file("Micro_All_Pos_900-1000.csv")), std::string(microHeader) +
+                                                                    "60,6,1,1,4,910,0,5,72,0\r\n"
+                                                                    "120,6,1,1,4,930,0,0,72,0\r\n"
+                                                                    "180,6,1,1,4,950,0,9,72,0\r\n");
+}
+
 TEST_F(SegmentDetectorTest, AVehicleThatLeavesTheRoadIsUnlistedByEveryKind) {
     MacroStatsSegDet macro(params(1, true, 1000), 900, 2000);
     MicroStatsSegDet micro(params(1, true, 1000), 900, 2000);
@@ -334,6 +360,38 @@ TEST_F(OccupancyTest, ALaneChangeMovesTheOccupationToTheNewLane) {
     // Lane 1 from 0.5 s to 10 s, lane 2 from 10 s to the latest move at 19 s.
     EXPECT_EQ(readFile(dir.file("Occup_All_Pos_100-1000.csv")),
               "Occupancy\r\nTime,Lane 1,Lane 2\r\n20,0.475,0.45\r\n");
+}
+
+// The update after a change runs at the direction's next move, wherever that vehicle is.
+// In lane 1 of the segment 100-110 a car drives through a 20 m truck (as in
+// constant-velocity mode) so that its rear passes the exit first; only the list's front,
+// the truck, is looked at until the truck's rear passes in step 4. A far vehicle moves
+// next: its update takes the car out, as the car's rear passed the exit by its step-3
+// position (126 - 4 at 10 m/s), at 4 - 1.2 = 2.8 s. Skipping the far move would end the
+// period one second earlier, at the car's own move.
+TEST_F(OccupancyTest, AFarMoveAfterAChangeRunsTheUpdate) {
+    OccupancyDet detector(params(2, true, 6000, FILTER_ALL_VEHICLES, 10.0), 100, 110);
+    auto truck = vehicle(1, 1, 10.0, 20.0), car = vehicle(2, 1, 10.0), far = vehicle(3, 2, 10.0);
+    std::vector<Mover> movers{{truck.get(), 95.0}, {far.get(), 4000.0}, {car.get(), 96.0}};
+    run(detector, movers, 1, 4);
+    EXPECT_FALSE(detector.occupied(1));
+    // From the truck's entry at 0.5 s.
+    EXPECT_NEAR(detector.occupiedTime(1), 2.8 - 0.5, 1e-9);
+}
+
+// Every step's first move runs the update, wherever it is, so an occupied period held by
+// a vehicle that does not move lasts until the latest step in which anything moved.
+TEST_F(OccupancyTest, AStandingVehicleHoldsItsLaneUntilTheLatestMoveOfTheDirection) {
+    OccupancyDet detector(params(2, true, 6000, FILTER_ALL_VEHICLES, 20.0), 100, 200);
+    auto standing = vehicle(1, 1, 10.0), far = vehicle(2, 2, 10.0);
+    detector.tickInterval(1.0);
+    move(detector, *standing, 95.0, 105.0, 1.0); // front at the entry at 0.5 s
+    std::vector<Mover> movers{{far.get(), 4000.0}};
+    run(detector, movers, 2, 20);
+    detector.finish();
+    // The write at the start of step 20 sees the far move of step 19.
+    EXPECT_EQ(readFile(dir.file("Occup_All_Pos_100-200.csv")),
+              "Occupancy\r\nTime,Lane 1,Lane 2\r\n20,0.925,0\r\n");
 }
 
 // A vehicle longer than the stretch from the exit to the removal point is destroyed
