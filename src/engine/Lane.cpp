@@ -167,10 +167,6 @@ void Lane::setDetectors(std::vector<Detector*> list) {
     detectorIndex = DetectorIndex(detectors);
 }
 
-void Lane::checkDetectors(Vehicle& vehicle) const {
-    detectorIndex.passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
-}
-
 // A move covers the stretch of road (p0, p1]; a vehicle's first move from the entrance
 // covers [0, p1], so a stretch that starts at the entrance is entered by every new vehicle.
 // A vehicle that did not move crosses nothing, and a stretch reached and passed within one

@@ -119,7 +119,9 @@ private:
         return result;
     }
 
-    void checkDetectors(Vehicle& vehicle) const;
+    void checkDetectors(Vehicle& vehicle) const {
+        detectorIndex.passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
+    }
     void crossSegments(Vehicle& vehicle) const;
     void trackBridges(Vehicle& vehicle) const;
 
