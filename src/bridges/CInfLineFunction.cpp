@@ -70,6 +70,14 @@ double CInfLineFunction::GetOrdinate(double x) const {
     }
 }
 
+double CInfLineFunction::WeightedSum(std::span<const double> abscissae,
+                                     std::span<const double> weights) const {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < abscissae.size(); ++k)
+        sum += CInfLineFunction::GetOrdinate(abscissae[k]) * weights[k];
+    return sum;
+}
+
 bool CInfLineFunction::SetFormByName(std::string_view name) {
     const std::optional<int> code = FindForm(name);
     if (!code)
