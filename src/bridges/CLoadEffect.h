@@ -30,14 +30,16 @@ public:
         const double d = vehicle.dirPositive ? -1.0 : 1.0;
         const double x0 = vehicle.globalPosition - d * advance - bridgeStart;
         m_LaneIndex = static_cast<std::size_t>(vehicle.lane - 1);
-        m_vAbscissae.clear();
-        m_vWeights.clear();
+        const std::size_t axles = vehicle.axles.size();
+        m_vAbscissae.resize(axles);
+        m_vWeights.resize(axles);
         m_Lowest = HUGE_VAL;
         m_Highest = -HUGE_VAL;
-        for (const Axle& axle : vehicle.axles) {
+        for (std::size_t k = 0; k < axles; ++k) {
+            const Axle& axle = vehicle.axles[k];
             const double x = x0 + d * axle.position;
-            m_vAbscissae.push_back(x);
-            m_vWeights.push_back(axle.weight);
+            m_vAbscissae[k] = x;
+            m_vWeights[k] = axle.weight;
             m_Lowest = std::min(m_Lowest, x);
             m_Highest = std::max(m_Highest, x);
         }

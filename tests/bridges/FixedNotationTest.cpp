@@ -33,7 +33,7 @@ Formatted ours(double value, int precision, std::size_t room = 400) {
     return {ec, ec == std::errc{} ? std::string(buffer, end) : std::string()};
 }
 
-// Precisions of the integer path and one beyond it.
+// Precisions of the integer path (0 to 2) and two of the general one.
 constexpr int Precisions[] = {0, 1, 2, 3, 4};
 
 void expectSameText(double value) {
