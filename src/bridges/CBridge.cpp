@@ -71,18 +71,20 @@ void CBridge::Update(double time) {
     if (m_vVehicles.empty() || m_StepsPerSimStep == 0)
         return;
     const std::size_t effects = m_vLoadEffect.size();
+    m_vValues.resize(effects);
     for (std::uint32_t i = 0; i < m_StepsPerSimStep; ++i) {
         const double offset = i * m_SubStepTime;
-        m_vValues.assign(effects, 0.0);
+        std::fill(m_vValues.begin(), m_vValues.end(), 0.0);
+        // Every load effect measures from the bridge start, which Initialize gave each.
         for (const Vehicle* vehicle : m_vVehicles) {
-            const double advance = vehicle->speed * offset;
+            m_AxleLoads.Place(*vehicle, vehicle->speed * offset, m_Start);
             for (std::size_t j = 0; j < effects; ++j)
-                m_vValues[j] += m_vLoadEffect[j]->CalcLoadEffect(*vehicle, advance);
+                m_vValues[j] += m_vLoadEffect[j]->CalcLoadEffect(m_AxleLoads);
         }
         m_CurTime = time + offset;
-        m_vCurValues = m_vValues;
         m_EventMgr.Update(m_CurTime, m_vValues);
     }
+    m_vCurValues = m_vValues;
 }
 
 void CBridge::AddLoadEffect(std::vector<double> laneWeights) {

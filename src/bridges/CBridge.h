@@ -120,8 +120,10 @@ private:
     CEventManager m_EventMgr;
     double m_CurTime = 0.0;
     std::vector<double> m_vCurValues;
-    // Scratch for the values of one sub-step, kept to avoid an allocation per step.
+    // Scratch for the values of one sub-step and the axles of one vehicle, kept to avoid an
+    // allocation per step.
     std::vector<double> m_vValues;
+    AxleLoads m_AxleLoads;
 };
 
 } // namespace tarlo

@@ -5,6 +5,7 @@
 #include "bridges/CEventBlockMin.h"
 #include "bridges/CEventPOT.h"
 #include "bridges/CEventPUT.h"
+#include "bridges/FixedNotation.h"
 #include "project/CElement.h"
 #include "project/settings/CSettings.h"
 
@@ -126,8 +127,7 @@ void CEventBase::EmitRow() {
 void CEventBase::AppendFixed(std::string& out, double value, int precision, int width) {
     // Room for the widest double in fixed notation.
     char digits[400];
-    const auto [end, ec] =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, precision);
+    const auto [end, ec] = toCharsFixed(digits, digits + sizeof digits, value, precision);
     const std::size_t length = ec == std::errc{} ? static_cast<std::size_t>(end - digits) : 0;
     if (length < static_cast<std::size_t>(width))
         out.append(static_cast<std::size_t>(width) - length, ' ');

@@ -58,6 +58,14 @@ double CInfLineDiscrete::GetOrdinate(double x) const {
     return o[i - 1] + (x - d[i - 1]) * (o[i] - o[i - 1]) / (d[i] - d[i - 1]);
 }
 
+double CInfLineDiscrete::WeightedSum(std::span<const double> abscissae,
+                                     std::span<const double> weights) const {
+    double sum = 0.0;
+    for (std::size_t k = 0; k < abscissae.size(); ++k)
+        sum += CInfLineDiscrete::GetOrdinate(abscissae[k]) * weights[k];
+    return sum;
+}
+
 void CInfLineDiscrete::SetDistances(std::vector<double> distances) {
     m_vDistance = std::move(distances);
     Update();

@@ -6,6 +6,7 @@
 #include <boost/serialization/export.hpp>
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ public:
     // Zero before the first distance and beyond the end; a line without points is zero
     // everywhere, and only points that have both a distance and an ordinate are used.
     double GetOrdinate(double x) const override;
+    double WeightedSum(std::span<const double> abscissae,
+                       std::span<const double> weights) const override;
     Reach Support() const override;
 
     int GetID() const { return m_ID; }

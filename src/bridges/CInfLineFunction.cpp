@@ -22,9 +22,60 @@ constexpr std::array<CInfLineFunction::FormEntry, 7> FormTable = {{
     {CInfLineFunction::TotalLoad, "Total load on beam"},
 }};
 
-// Support moment of a two-span beam with spans a for a load at u from its outer support.
-inline double supportMoment(double u, double a) {
-    return (a * a - u * u) * u / (4.0 * a * a);
+// Support moment of a two-span beam with spans a for a load at u from its outer support;
+// a² and 4a² come from the caller, who works them out once per line.
+inline double supportMoment(double u, double aa, double fourAA) {
+    return (aa - u * u) * u / fourAA;
+}
+
+// Calls `evaluate` with the ordinate of the form as a function of x: zero outside the line,
+// and any code other than 610..615 evaluated as the total load. What depends on the length
+// alone is worked out here, once, and not for every abscissa.
+template <class Evaluate> double withOrdinate(int form, double L, Evaluate evaluate) {
+    if (form < CInfLineFunction::MidSpanMomentSimple || form > CInfLineFunction::LeftShearTwoSpan)
+        return evaluate([L](double x) { return x < 0.0 || x > L ? 0.0 : 1.0; });
+    // A beam of no length carries no moment and no shear (and would divide by zero below).
+    if (L <= 0.0)
+        return evaluate([](double) { return 0.0; });
+    const double a = L / 2.0;
+    const double aa = a * a;
+    const double fourAA = 4.0 * a * a;
+    const double perA = 1.0 / a;
+    switch (form) {
+    case CInfLineFunction::MidSpanMomentSimple: {
+        const double left = 1.0 - a / L;
+        return evaluate([=](double x) {
+            if (x < 0.0 || x > L)
+                return 0.0;
+            return x < a ? left * x : (1.0 - x / L) * a;
+        });
+    }
+    case CInfLineFunction::SupportMomentTwoSpan:
+        return evaluate([=](double x) {
+            if (x < 0.0 || x > L)
+                return 0.0;
+            return x < a ? supportMoment(x, aa, fourAA) : supportMoment(L - x, aa, fourAA);
+        });
+    case CInfLineFunction::LeftShearSimple:
+        return evaluate([=](double x) { return x < 0.0 || x > L ? 0.0 : 1.0 - x / L; });
+    case CInfLineFunction::RightShearSimple:
+        return evaluate([=](double x) { return x < 0.0 || x > L ? 0.0 : x / L; });
+    case CInfLineFunction::RightShearTwoSpan:
+        return evaluate([=](double x) {
+            // The only form whose ends lie outside it.
+            if (x < 0.0 || x > L || x == 0.0 || x == L)
+                return 0.0;
+            return x < a ? (a - supportMoment(x, aa, fourAA) - x) * perA
+                         : -supportMoment(L - x, aa, fourAA) * perA;
+        });
+    default: // LeftShearTwoSpan
+        return evaluate([=](double x) {
+            if (x < 0.0 || x > L)
+                return 0.0;
+            return x < a ? -supportMoment(x, aa, fourAA) * perA
+                         : (a - supportMoment(L - x, aa, fourAA) - (L - x)) * perA;
+        });
+    }
 }
 
 } // namespace
@@ -39,35 +90,17 @@ std::shared_ptr<CInfluenceLine> CInfLineFunction::Clone() const {
 }
 
 double CInfLineFunction::GetOrdinate(double x) const {
-    const double L = m_Length;
-    if (x < 0.0 || x > L)
-        return 0.0;
-    if (m_ILform < MidSpanMomentSimple || m_ILform > LeftShearTwoSpan)
-        return 1.0;
-    // Here 0 <= x <= L; a beam of no length carries no moment and no shear (and would
-    // divide by zero below).
-    if (L <= 0.0)
-        return 0.0;
-    const double a = L / 2.0;
-    switch (m_ILform) {
-    case MidSpanMomentSimple:
-        return x < a ? (1.0 - a / L) * x : (1.0 - x / L) * a;
-    case SupportMomentTwoSpan:
-        return x < a ? supportMoment(x, a) : supportMoment(L - x, a);
-    case LeftShearSimple:
-        return 1.0 - x / L;
-    case RightShearSimple:
-        return x / L;
-    case RightShearTwoSpan:
-        // The only form whose ends lie outside it.
-        if (x == 0.0 || x == L)
-            return 0.0;
-        return x < a ? (a - supportMoment(x, a) - x) * (1.0 / a)
-                     : -supportMoment(L - x, a) * (1.0 / a);
-    default: // LeftShearTwoSpan
-        return x < a ? -supportMoment(x, a) * (1.0 / a)
-                     : (a - supportMoment(L - x, a) - (L - x)) * (1.0 / a);
-    }
+    return withOrdinate(m_ILform, m_Length, [x](auto ordinate) { return ordinate(x); });
+}
+
+double CInfLineFunction::WeightedSum(std::span<const double> abscissae,
+                                     std::span<const double> weights) const {
+    return withOrdinate(m_ILform, m_Length, [&](auto ordinate) {
+        double sum = 0.0;
+        for (std::size_t k = 0; k < abscissae.size(); ++k)
+            sum += ordinate(abscissae[k]) * weights[k];
+        return sum;
+    });
 }
 
 bool CInfLineFunction::SetFormByName(std::string_view name) {

@@ -36,6 +36,8 @@ public:
     std::shared_ptr<CInfluenceLine> Clone() const override;
     // Zero outside the line; any code other than 610..615 evaluates as the total load.
     double GetOrdinate(double x) const override;
+    double WeightedSum(std::span<const double> abscissae,
+                       std::span<const double> weights) const override;
     Reach Support() const override { return {0.0, m_Length}; }
 
     int GetForm() const { return m_ILform; }

@@ -4,6 +4,7 @@
 #include <boost/serialization/version.hpp>
 
 #include <memory>
+#include <span>
 #include <string_view>
 
 namespace tarlo {
@@ -21,6 +22,10 @@ public:
     // Evaluated for every axle, load effect and calculation sub-step of a run, so it
     // allocates nothing and changes nothing.
     virtual double GetOrdinate(double x) const = 0;
+    // The ordinate at each abscissa times its weight, summed in order from the first: the
+    // load of a vehicle's axles, with one call per vehicle instead of one per axle.
+    virtual double WeightedSum(std::span<const double> abscissae,
+                               std::span<const double> weights) const = 0;
     // The stretch outside which every ordinate is 0 (empty, first > last, for a line with
     // no ordinates at all): an axle outside it adds nothing.
     struct Reach {

@@ -114,6 +114,24 @@ TEST(InfLineFunctionForms, ALineWithoutLengthGivesNumbersNotNaN) {
     EXPECT_EQ(CInfLineFunction(610, -5.0).GetOrdinate(0.0), 0.0);
 }
 
+// A vehicle's load is summed in one call; it must be the sum of the single ordinates times
+// the weights, bit for bit, for every form and on every branch (ends, half length, outside).
+TEST(InfLineFunctionForms, WeightedSumIsTheOrderedSumOfTheOrdinates) {
+    const std::vector<double> abscissae = {-1.0, 0.0, 3.7, 10.0, 12.5, 20.0, 20.5, 19.999};
+    const std::vector<double> weights = {50.0, 100.0, 37.3, -12.5, 80.0, 1.0 / 3.0, 7.0, 99.9};
+    for (int form = CInfLineFunction::MidSpanMomentSimple - 1;
+         form <= CInfLineFunction::TotalLoad + 1; ++form) {
+        for (const double length : {20.0, 17.0 / 3.0, 0.0}) {
+            const CInfLineFunction line(form, length);
+            double expected = 0.0;
+            for (std::size_t k = 0; k < abscissae.size(); ++k)
+                expected += line.GetOrdinate(abscissae[k]) * weights[k];
+            EXPECT_EQ(line.WeightedSum(abscissae, weights), expected)
+                << "form " << form << " length " << length;
+        }
+    }
+}
+
 TEST(InfLineFunctionNames, SevenFormsInCodeOrder) {
     const std::vector<std::string> expected = {"Mid-span BM, simply-supported beam",
                                                "Central support BM, two-span beam",
