@@ -18,6 +18,15 @@ double acc(const Vehicle& x, const Vehicle* leader) {
     return x.knownAcceleration(leader);
 }
 
+// A version of a function for processors with FMA beside the plain one, chosen as the
+// program starts. Not under ThreadSanitizer: it cannot start a program whose version
+// choosers it instruments.
+#if defined(__SANITIZE_THREAD__)
+#define FMA_VERSIONS
+#else
+#define FMA_VERSIONS __attribute__((target_clones("fma", "default")))
+#endif
+
 // The rounding error of the product a * b = p, exactly (fma in the processor is built
 // for where it exists: the library's fma costs more than the product itself).
 inline double productError(double a, double b, double p) {
@@ -29,7 +38,7 @@ inline double productError(double a, double b, double p) {
 // is within 0.52 units in the last place) gives the same correctly rounded double unless
 // the exact power lies within 0.02 units of a rounding midpoint. Those cases, about one in
 // twenty, and powers near the ends of the double range are left to std::pow itself.
-__attribute__((target_clones("fma", "default"))) double power(double r, double delta) {
+FMA_VERSIONS double power(double r, double delta) {
     if (delta != 4.0 || !(r >= 1e-60 && r <= 1e60))
         return std::pow(r, delta);
     const double r2 = r * r;
