@@ -72,17 +72,6 @@ double Vehicle::accelerationBehind(const Vehicle& leader) const {
     return accelerationOfDriver(leader);
 }
 
-double Vehicle::rememberAcceleration(const Vehicle* leader) const {
-    const double value = acceleration(leader);
-    m_Known[m_NextKnown] =
-        leader ? KnownAcceleration{leader, leader->speed, leader->position, leader->length, value}
-               : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
-    m_NextKnown = static_cast<std::uint8_t>((m_NextKnown + 1) % KNOWN_ACCELERATIONS);
-    if (m_KnownCount < KNOWN_ACCELERATIONS)
-        ++m_KnownCount;
-    return value;
-}
-
 void Vehicle::tickLaneChangeTimer(double dt) {
     if (laneChangeAllowed)
         return;

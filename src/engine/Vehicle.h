@@ -56,7 +56,9 @@ public:
             m_KnownCount = 0;
             m_NextKnown = 0;
         }
-        return rememberAcceleration(leader);
+        const double value = acceleration(leader);
+        remember(leader, value);
+        return value;
     }
     virtual void tickLaneChangeTimer(double dt);
 
@@ -125,8 +127,16 @@ public:
 private:
     // What the driver answers behind the leader; the driver must exist.
     double accelerationOfDriver(const Vehicle& leader) const;
-    // Works out the acceleration behind the leader and remembers it.
-    double rememberAcceleration(const Vehicle* leader) const;
+    // Keeps the acceleration behind the leader, in place of the oldest when all are taken.
+    void remember(const Vehicle* leader, double value) const {
+        m_Known[m_NextKnown] =
+            leader ? KnownAcceleration{leader, leader->speed, leader->position, leader->length,
+                                       value}
+                   : KnownAcceleration{nullptr, 0.0, 0.0, 0.0, value};
+        m_NextKnown = static_cast<std::uint8_t>((m_NextKnown + 1) % KNOWN_ACCELERATIONS);
+        if (m_KnownCount < KNOWN_ACCELERATIONS)
+            ++m_KnownCount;
+    }
 
     mutable std::uint8_t m_KnownCount = 0;
     mutable std::uint8_t m_NextKnown = 0;
