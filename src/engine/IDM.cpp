@@ -27,14 +27,8 @@ double acc(const Vehicle& x, const Vehicle* leader) {
 #define FMA_VERSIONS __attribute__((target_clones("fma", "default")))
 #endif
 
-// The rounding error of the product a * b = p, exactly (fma in the processor is built
-// for where it exists: the library's fma costs more than the product itself).
-inline double productError(double a, double b, double p) {
-    return std::fma(a, b, -p);
-}
-
 // r^δ as std::pow gives it, faster for the usual δ = 4. The fourth power is worked out in
-// double-double arithmetic (error-free products) and rounded; std::pow (glibc's
+// double-double arithmetic (the error-free products of fma) and rounded; std::pow (glibc's
 // is within 0.52 units in the last place) gives the same correctly rounded double unless
 // the exact power lies within 0.02 units of a rounding midpoint. Those cases, about one in
 // twenty, and powers near the ends of the double range are left to std::pow itself.
@@ -42,9 +36,9 @@ FMA_VERSIONS double power(double r, double delta) {
     if (delta != 4.0 || !(r >= 1e-60 && r <= 1e60))
         return std::pow(r, delta);
     const double r2 = r * r;
-    const double r2Low = productError(r, r, r2);
+    const double r2Low = std::fma(r, r, -r2);
     const double r4 = r2 * r2;
-    const double low = productError(r2, r2, r4) + 2.0 * r2 * r2Low;
+    const double low = std::fma(r2, r2, -r4) + 2.0 * r2 * r2Low;
     const double rounded = r4 + low;
     const double roundingError = low - (rounded - r4);
     const double unitBelow =
@@ -259,9 +253,10 @@ void IDM::gapControlOn(double G) {
 }
 
 [[gnu::always_inline]] inline double IDM::incentive(const Vehicle* leader, const Vehicle* follower,
-                                                   const Vehicle* newLeader,
-                      const Vehicle* newFollower, Vehicle& self, bool outward,
-                      std::optional<double> worthAbove) {
+                                                    const Vehicle* newLeader,
+                                                    const Vehicle* newFollower, Vehicle& self,
+                                                    bool outward,
+                                                    std::optional<double> worthAbove) {
     if (laneChangeBanActive)
         return 0.0;
 
