@@ -22,7 +22,9 @@ void Lane::computeAccelerations() {
     for (std::size_t i = vehicles.size(); i-- > 0;) {
         Vehicle& vehicle = *vehicles[i];
         const Vehicle* leader = i > 0 ? vehicles[i - 1].get() : nullptr;
-        vehicle.tickLaneChangeTimer(timeStep);
+        // Without lane changing the timer counts towards nothing.
+        if (allowLaneChanging)
+            vehicle.tickLaneChangeTimer(timeStep);
         vehicle.leader = leader;
         // Only the lane-change rule asks again for accelerations worked out here.
         if (vehicle.constVelocity)

@@ -1,9 +1,7 @@
 #include "engine/Vehicle.h"
 
-#include "engine/DriverModel.h"
 #include "project/settings/CSettings.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -47,37 +45,6 @@ void Vehicle::setTime(double t) {
     minute = take(6000);
     second = take(100);
     hundredths = static_cast<unsigned>(rest);
-}
-
-[[gnu::always_inline]] inline double Vehicle::accelerationOfDriver(const Vehicle& leader) const {
-    const double dv = speed - leader.speed;
-    const double s = leader.position - leader.length - position;
-    return driver->accelerationAt(speed, dv, s);
-}
-
-double Vehicle::acceleration(const Vehicle* leader) const {
-    if (!driver)
-        return 0.0;
-    // With a leader this is accelerationBehind's answer, without dispatching again.
-    if (leader)
-        return accelerationOfDriver(*leader);
-    // Without a leader the vehicle sees a standing obstacle beyond the far end of the road.
-    const double farObstacle = static_cast<double>(roadEndBuffer + static_cast<unsigned>(roadLength));
-    return driver->accelerationAt(speed, speed, farObstacle - position);
-}
-
-double Vehicle::accelerationBehind(const Vehicle& leader) const {
-    if (!driver)
-        return 0.0;
-    return accelerationOfDriver(leader);
-}
-
-void Vehicle::tickLaneChangeTimer(double dt) {
-    if (laneChangeAllowed)
-        return;
-    laneChangeTimer += dt;
-    if (laneChangeTimer >= laneChangeDelay)
-        laneChangeAllowed = true;
 }
 
 void Vehicle::resetPositionState() {

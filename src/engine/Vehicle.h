@@ -30,12 +30,23 @@ public:
     Vehicle& operator=(const Vehicle&) = default;
     virtual ~Vehicle() = default;
 
-    virtual bool isObstacle() const { return false; }
+    // An obstacle stands still for the whole run and never asks its driver anything.
+    bool isObstacle() const { return m_bObstacle; }
     // Arrival time stamp in seconds on the working-day calendar.
     virtual double getTime() const;
     // Asks the driver; that tells the driver the current speed, the vehicle is untouched.
-    virtual double acceleration(const Vehicle* leader) const;
-    virtual double accelerationBehind(const Vehicle& leader) const;
+    // Inline: every vehicle asks it at least once a step.
+    double acceleration(const Vehicle* leader) const {
+        if (!driver || m_bObstacle)
+            return 0.0;
+        if (leader)
+            return driver->accelerationAt(speed, speed - leader->speed,
+                                          leader->position - leader->length - position);
+        // Without a leader the vehicle sees a standing obstacle beyond the far end of the road.
+        const double farObstacle =
+            static_cast<double>(roadEndBuffer + static_cast<unsigned>(roadLength));
+        return driver->accelerationAt(speed, speed, farObstacle - position);
+    }
     // As acceleration(leader), remembered while neither vehicle moves: the lane's pass and
     // the lane-change rule ask for the same accelerations again and again within a step.
     // Only a move changes the state the driver sees (road features act on moves), so the
@@ -60,7 +71,14 @@ public:
         remember(leader, value);
         return value;
     }
-    virtual void tickLaneChangeTimer(double dt);
+    // Counts down the delay after a lane change, after which the driver may change again.
+    void tickLaneChangeTimer(double dt) {
+        if (laneChangeAllowed)
+            return;
+        laneChangeTimer += dt;
+        if (laneChangeTimer >= laneChangeDelay)
+            laneChangeAllowed = true;
+    }
 
     // Which neighbouring lane the driver would move to: 0 none, 1 the left, 2 the right.
     int chooseLane(const Vehicle* leader, const Vehicle* follower, const Vehicle* leftLeader,
@@ -124,9 +142,11 @@ public:
     bool dirPositive = true;
     bool driveOnRight = true;
 
+protected:
+    // Set by an obstacle for its whole life.
+    bool m_bObstacle = false;
+
 private:
-    // What the driver answers behind the leader; the driver must exist.
-    double accelerationOfDriver(const Vehicle& leader) const;
     // Keeps the acceleration behind the leader, in place of the oldest when all are taken.
     void remember(const Vehicle* leader, double value) const {
         m_Known[m_NextKnown] =

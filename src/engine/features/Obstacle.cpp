@@ -19,6 +19,7 @@ int laneNumber(double value) {
 
 Obstacle::Obstacle(const CRoadFeature& element, const CSettings& settings)
     : Vehicle(settings), ControlSegment(element, 0.0) {
+    m_bObstacle = true;
     featureVehicleType = CRoadFeature::AllVehicles;
     adherence = 1.0;
     lane = laneNumber(element.getValue());

@@ -16,8 +16,6 @@ public:
     // that is no lane number gives lane 0, which no road has.
     Obstacle(const CRoadFeature& element, const CSettings& settings);
 
-    bool isObstacle() const override { return true; }
-    double acceleration(const Vehicle* /*leader*/) const override { return 0.0; }
     // Also stands the vehicle on the stretch.
     void locate(int lengthOfRoad) override;
 
