@@ -32,7 +32,8 @@ double acc(const Vehicle& x, const Vehicle* leader) {
 // is within 0.52 units in the last place) gives the same correctly rounded double unless
 // the exact power lies within 0.02 units of a rounding midpoint. Those cases, about one in
 // twenty, and powers near the ends of the double range are left to std::pow itself.
-FMA_VERSIONS double power(double r, double delta) {
+// Inline, so that the FMA version of the acceleration has the processor's fma in it.
+[[gnu::always_inline]] inline double power(double r, double delta) {
     if (delta != 4.0 || !(r >= 1e-60 && r <= 1e60))
         return std::pow(r, delta);
     const double r2 = r * r;
@@ -85,14 +86,18 @@ double IDM::ownAcceleration(const Vehicle& self, const Vehicle* leader) {
         return self.acceleration(leader);
     const double dv = self.speed - leader->speed;
     const double s = leader->position - leader->length - self.position;
-    return IDM::accelerationAt(self.speed, dv, s);
+    return drivingAcceleration(self.speed, dv, s);
 }
 
 double IDM::acceleration(double dv, double s) {
-    return IDM::accelerationAt(v, dv, s);
+    return drivingAcceleration(v, dv, s);
 }
 
 double IDM::accelerationAt(double speed, double dv, double s) {
+    return drivingAcceleration(speed, dv, s);
+}
+
+FMA_VERSIONS double IDM::drivingAcceleration(double speed, double dv, double s) {
     v = speed;
     // The speed terms repeat for one vehicle within a step (its own acceleration and the
     // lane-change evaluations ask with the same speed): compute them once per speed.

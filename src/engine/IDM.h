@@ -91,6 +91,9 @@ public:
     double v0Slope = 0.0;
 
 private:
+    // accelerationAt's answer, built in a version for processors with FMA beside the plain
+    // one (a virtual function cannot have versions).
+    double drivingAcceleration(double speed, double dv, double s);
     // self.acceleration(leader), for the vehicle this model drives.
     double ownAcceleration(const Vehicle& self, const Vehicle* leader);
     // Sets v0 from the drawn desired speed, the gradient and the speed limit in force.
