@@ -30,7 +30,7 @@ void Lane::computeAccelerations() {
         if (vehicle.constVelocity)
             vehicle.accel = 0.0;
         else
-            vehicle.accel = allowLaneChanging ? vehicle.knownAcceleration(leader)
+            vehicle.accel = allowLaneChanging ? vehicle.firstKnownAcceleration(leader)
                                               : vehicle.acceleration(leader);
         vehicle.gap = leader ? leader->position - leader->length - vehicle.position : 0.0;
     }

@@ -71,6 +71,17 @@ public:
         remember(leader, value);
         return value;
     }
+    // knownAcceleration(leader) for the first question of a step, which nearly always finds
+    // the vehicle moved: works it out without looking, and remembers it alone.
+    double firstKnownAcceleration(const Vehicle* leader) const {
+        const double value = acceleration(leader);
+        m_KnownSpeed = speed;
+        m_KnownPosition = position;
+        m_KnownCount = 0;
+        m_NextKnown = 0;
+        remember(leader, value);
+        return value;
+    }
     // Counts down the delay after a lane change, after which the driver may change again.
     void tickLaneChangeTimer(double dt) {
         if (laneChangeAllowed)
