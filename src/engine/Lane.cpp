@@ -19,19 +19,23 @@ Lane::Lane(const CSettings& settings, int index, double length, double timeStep,
       positive(positive), bridgeBuffer(settings.Road.BRIDGE_ON_BUFFER) {}
 
 void Lane::computeAccelerations() {
+    // Read once: the compiler cannot tell that the stores into the vehicles leave them alone.
+    const bool changing = allowLaneChanging;
+    const double dt = timeStep;
+    const std::unique_ptr<Vehicle>* const slots = vehicles.data();
     for (std::size_t i = vehicles.size(); i-- > 0;) {
-        Vehicle& vehicle = *vehicles[i];
-        const Vehicle* leader = i > 0 ? vehicles[i - 1].get() : nullptr;
+        Vehicle& vehicle = *slots[i];
+        const Vehicle* leader = i > 0 ? slots[i - 1].get() : nullptr;
         // Without lane changing the timer counts towards nothing.
-        if (allowLaneChanging)
-            vehicle.tickLaneChangeTimer(timeStep);
+        if (changing)
+            vehicle.tickLaneChangeTimer(dt);
         vehicle.leader = leader;
         // Only the lane-change rule asks again for accelerations worked out here.
         if (vehicle.constVelocity)
             vehicle.accel = 0.0;
         else
-            vehicle.accel = allowLaneChanging ? vehicle.firstKnownAcceleration(leader)
-                                              : vehicle.acceleration(leader);
+            vehicle.accel =
+                changing ? vehicle.firstKnownAcceleration(leader) : vehicle.acceleration(leader);
         vehicle.gap = leader ? leader->position - leader->length - vehicle.position : 0.0;
     }
 }
