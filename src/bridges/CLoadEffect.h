@@ -28,7 +28,7 @@ public:
     // The vehicle advanced `advance` metres along its direction of travel.
     void Place(const Vehicle& vehicle, double advance, double bridgeStart) {
         const double d = vehicle.dirPositive ? -1.0 : 1.0;
-        const double x0 = vehicle.globalPosition - d * advance - bridgeStart;
+        const double x0 = vehicle.globalPosition() - d * advance - bridgeStart;
         m_LaneIndex = static_cast<std::size_t>(vehicle.lane - 1);
         const std::size_t axles = vehicle.axles.size();
         m_vAbscissae.resize(axles);

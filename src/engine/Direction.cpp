@@ -63,11 +63,8 @@ void Direction::appendVehicles(std::vector<std::vector<Vehicle*>>& snapshot) con
     for (const Lane& lane : lanes) {
         std::vector<Vehicle*>& copy = snapshot.emplace_back();
         copy.reserve(lane.vehicles.size());
-        for (const auto& vehicle : lane.vehicles) {
-            if (!positive)
-                vehicle->globalPosition = length - vehicle->position;
+        for (const auto& vehicle : lane.vehicles)
             copy.push_back(vehicle.get());
-        }
     }
 }
 

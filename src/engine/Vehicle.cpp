@@ -49,7 +49,6 @@ void Vehicle::setTime(double t) {
 
 void Vehicle::resetPositionState() {
     position = 0.0;
-    globalPosition = 0.0;
     laneChangeTimer = 0.0;
     detectorCheckFrom = -std::numeric_limits<double>::infinity();
     bridgeCheckFrom = -std::numeric_limits<double>::infinity();

@@ -105,7 +105,11 @@ public:
             speed = 0.0;
         previousPosition = position;
         position += speed * dt;
-        globalPosition = dirPositive ? position : roadLength - position;
+    }
+    // The position from the start of the positive direction, where bridges and the road
+    // view place the vehicle.
+    double globalPosition() const {
+        return dirPositive ? position : static_cast<double>(roadLength) - position;
     }
     // Clears the position state and the lane-change timer before a record is parsed.
     void resetPositionState();
@@ -121,7 +125,6 @@ public:
     double length = 0.0;
 
     double previousPosition = 0.0;
-    double globalPosition = 0.0;
     double gap = 0.0;
     double laneChangeTimer = 0.0;
     double laneChangeDelay = 0.0;

@@ -13,7 +13,8 @@ namespace {
 Vehicle twoAxleVehicle(const CSettings& settings, bool positive, double front, int lane = 1) {
     Vehicle v(settings);
     v.dirPositive = positive;
-    v.globalPosition = front;
+    v.roadLength = 1000;
+    v.position = positive ? front : 1000.0 - front;
     v.lane = lane;
     v.speed = 20.0;
     v.axles = {{0.0, 4.0, 50.0}, {4.0, 0.0, 100.0}};

@@ -120,7 +120,7 @@ TEST_F(RoadFeatureRunTest, ObstaclesStandInTheirLanesFromTheStart) {
     EXPECT_EQ(negative.roadLanes, 4);
     EXPECT_DOUBLE_EQ(negative.position, 900.0);
     EXPECT_DOUBLE_EQ(negative.length, 200.0);
-    EXPECT_DOUBLE_EQ(negative.globalPosition, 100.0);
+    EXPECT_DOUBLE_EQ(negative.globalPosition(), 100.0);
     EXPECT_EQ(negative.vehicleNo, 0u);
     EXPECT_EQ(roadLane3.staticCount, 1);
     EXPECT_DOUBLE_EQ(roadLane3.entrySpace, 700.0);

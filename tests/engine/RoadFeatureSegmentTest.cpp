@@ -328,7 +328,7 @@ TEST_F(RoadFeatureSegmentTest, ObstacleIsAStandingVehicleAtTheEndOfItsStretch) {
     EXPECT_EQ(obstacle.direction, 2);
     EXPECT_DOUBLE_EQ(obstacle.position, 900.0);
     EXPECT_DOUBLE_EQ(obstacle.length, 200.0);
-    EXPECT_DOUBLE_EQ(obstacle.globalPosition, 100.0);
+    EXPECT_DOUBLE_EQ(obstacle.globalPosition(), 100.0);
     EXPECT_DOUBLE_EQ(obstacle.speed, 0.0);
     EXPECT_EQ(obstacle.noAxles, 0u);
     EXPECT_TRUE(obstacle.axles.empty());

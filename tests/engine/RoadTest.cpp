@@ -64,8 +64,8 @@ TEST_F(RoadTest, NegativeDirectionLanesAreNumberedFromTheOtherEnd) {
     EXPECT_EQ(lanes[2][0]->vehicleNo, 2u) << "direction 2, lane 2 is road lane 3";
     ASSERT_EQ(lanes[1].size(), 1u);
     EXPECT_EQ(lanes[1][0]->lane, 2);
-    // The snapshot gives negative-direction vehicles their global position.
-    EXPECT_DOUBLE_EQ(lanes[3][0]->globalPosition, 1000.0 - lanes[3][0]->position);
+    // Negative-direction vehicles are placed from the far end of the road.
+    EXPECT_DOUBLE_EQ(lanes[3][0]->globalPosition(), 1000.0 - lanes[3][0]->position);
 }
 
 TEST_F(RoadTest, NeighboursFollowTheDrivingSide) {

@@ -40,7 +40,7 @@ TEST(VehicleKinematics, NegativeDirectionGlobalPosition) {
     v.position = 290.0;
     v.speed = 10.0;
     v.updateKinematics(1.0);
-    EXPECT_DOUBLE_EQ(v.globalPosition, 700.0);
+    EXPECT_DOUBLE_EQ(v.globalPosition(), 700.0);
 }
 
 // Records what the vehicle asks of its driver.

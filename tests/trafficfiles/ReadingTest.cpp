@@ -299,7 +299,7 @@ TEST(FieldBounds, FieldsReadLikeAtoi) {
     CSettings settings;
     auto castorFile = makeFileHandler(FORMAT_CASTOR, settings, 9, "", "");
     Vehicle v(settings);
-    v.position = v.globalPosition = v.laneChangeTimer = 3.0;
+    v.position = v.laneChangeTimer = 3.0;
     // speed "+5x", gross weight "-1 2", length " x9"
     std::string line = castor();
     line.replace(18, 10, "+5x-1 2 x9");
@@ -307,7 +307,7 @@ TEST(FieldBounds, FieldsReadLikeAtoi) {
     EXPECT_DOUBLE_EQ(0.5, v.speed);
     EXPECT_DOUBLE_EQ(-0.981, v.gvw);
     EXPECT_DOUBLE_EQ(0.0, v.length);
-    EXPECT_EQ(0.0, v.position + v.globalPosition + v.laneChangeTimer);
+    EXPECT_EQ(0.0, v.position + v.laneChangeTimer);
 }
 
 } // namespace

@@ -44,7 +44,6 @@ void Obstacle::standOnStretch() {
     position = end;
     previousPosition = end;
     length = end - start;
-    globalPosition = Vehicle::dirPositive ? position : roadLength - position;
 }
 
 } // namespace tarlo
