@@ -29,6 +29,9 @@ public:
             checkWatching(vehicle, p0, p1, t);
     }
 
+    // Whether some detector tests every move itself (its stretch changes during the run).
+    bool checksEveryMove() const { return !m_vChanging.empty(); }
+
 private:
     // The pass checks of a move that may reach a watched stretch, by the detectors whose
     // stretches it reaches; sets where the vehicle's next move must end to reach one.

@@ -137,17 +137,24 @@ bool Lane::move() {
         return true;
     const bool holdsStatic = staticCount > 0;
     const bool hasSegments = !segments.empty();
+    // Without segments and detectors that see every move, a move that ends short of where
+    // the vehicle may next reach a detector or a bridge edge tells no one.
+    const bool tellsEveryMove = hasSegments || detectorIndex.checksEveryMove();
     const double dt = timeStep;
-    for (auto& vehicle : vehicles) {
+    for (auto& slot : vehicles) {
+        Vehicle& vehicle = *slot;
         // A static occupant stays where it stands: there is nothing to tell anyone.
-        if (holdsStatic && vehicle->isObstacle())
+        if (holdsStatic && vehicle.isObstacle())
             continue;
-        vehicle->updateKinematics(dt);
-        checkDetectors(*vehicle);
+        vehicle.updateKinematics(dt);
+        if (!tellsEveryMove && vehicle.position < vehicle.detectorCheckFrom &&
+            vehicle.position < vehicle.bridgeCheckFrom)
+            continue;
+        checkDetectors(vehicle);
         if (hasSegments)
-            crossSegments(*vehicle);
-        if (vehicle->position >= vehicle->bridgeCheckFrom)
-            trackBridges(*vehicle);
+            crossSegments(vehicle);
+        if (vehicle.position >= vehicle.bridgeCheckFrom)
+            trackBridges(vehicle);
     }
     const Vehicle& last = *vehicles.back();
     entrySpace = last.position - last.length;
