@@ -1,6 +1,8 @@
 #include "detectors/DetectorIndex.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstdint>
 #include <limits>
 
 namespace tarlo {
@@ -25,30 +27,43 @@ DetectorIndex::DetectorIndex(const std::vector<Detector*>& detectors) {
             std::min(m_vReach[i - 1].firstFromHere, m_vReach[i].firstFromHere);
 }
 
-std::vector<DetectorIndex::Reach>::const_iterator DetectorIndex::endingFrom(double p) const {
-    return std::lower_bound(m_vReach.begin(), m_vReach.end(), p,
-                            [](const Reach& reach, double x) { return reach.last < x; });
+std::vector<DetectorIndex::Reach>::const_iterator
+DetectorIndex::endingFrom(std::vector<Reach>::const_iterator from, double p) const {
+    while (from != m_vReach.end() && from->last < p)
+        ++from;
+    return from;
 }
 
 void DetectorIndex::checkWatching(Vehicle& vehicle, double p0, double p1, double t) const {
-    // The stretches that end at or after p0 and start at or before p1.
-    const auto from = endingFrom(p0);
-    m_vReached.clear();
-    for (auto it = from; it != m_vReach.end() && it->firstFromHere <= p1; ++it)
-        if (it->first <= p1)
-            m_vReached.push_back(it->detector);
-    if (m_vReached.size() > 1) {
+    // The stretches that end at or after p0 and start at or before p1. The vehicle's last
+    // checked move ended at or before p0, and the stretches that end before p0 from the one
+    // it noted on are a move or two of stretches.
+    const auto noted = m_vReach.begin() + std::min<std::ptrdiff_t>(vehicle.detectorReach,
+                                                                   std::ssize(m_vReach));
+    const auto from = endingFrom(noted, p0);
+    if (m_vWatching.size() <= 64) {
+        // Gathered as bits, which come out in list order and once each.
+        std::uint64_t reached = 0;
+        for (auto it = from; it != m_vReach.end() && it->firstFromHere <= p1; ++it)
+            if (it->first <= p1)
+                reached |= std::uint64_t{1} << it->detector;
+        for (; reached != 0; reached &= reached - 1)
+            m_vWatching[static_cast<std::size_t>(std::countr_zero(reached))]->passCheck(
+                vehicle, p0, p1, t);
+    } else {
+        m_vReached.clear();
+        for (auto it = from; it != m_vReach.end() && it->firstFromHere <= p1; ++it)
+            if (it->first <= p1)
+                m_vReached.push_back(it->detector);
         std::sort(m_vReached.begin(), m_vReached.end());
         m_vReached.erase(std::unique(m_vReached.begin(), m_vReached.end()), m_vReached.end());
+        for (const std::size_t detector : m_vReached)
+            m_vWatching[detector]->passCheck(vehicle, p0, p1, t);
     }
-    for (const std::size_t detector : m_vReached)
-        m_vWatching[detector]->passCheck(vehicle, p0, p1, t);
     // The next move starts at p1: it must end at the first start of the stretches that end
-    // at or after p1 to reach one, never when there is none. They begin at or after `from`,
-    // a move or two of stretches on.
-    auto next = from;
-    while (next != m_vReach.end() && next->last < p1)
-        ++next;
+    // at or after p1 to reach one, never when there is none.
+    const auto next = endingFrom(from, p1);
+    vehicle.detectorReach = static_cast<std::uint32_t>(next - m_vReach.begin());
     vehicle.detectorCheckFrom =
         next == m_vReach.end() ? std::numeric_limits<double>::infinity() : next->firstFromHere;
 }

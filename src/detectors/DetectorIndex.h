@@ -48,10 +48,11 @@ private:
         std::size_t detector;
     };
     std::vector<Reach> m_vReach;
-    // The first of the stretches that end at or after p.
-    std::vector<Reach>::const_iterator endingFrom(double p) const;
-    // The detectors a move reaches, gathered before they are called; kept to save the
-    // allocation.
+    // The first of the stretches from `from` on that end at or after p.
+    std::vector<Reach>::const_iterator endingFrom(std::vector<Reach>::const_iterator from,
+                                                  double p) const;
+    // The detectors a move reaches, gathered before they are called, when there are too many
+    // for the bits of a word; kept to save the allocation.
     mutable std::vector<std::size_t> m_vReached;
 };
 

@@ -51,6 +51,7 @@ void Vehicle::resetPositionState() {
     position = 0.0;
     laneChangeTimer = 0.0;
     detectorCheckFrom = -std::numeric_limits<double>::infinity();
+    detectorReach = 0;
     bridgeCheckFrom = -std::numeric_limits<double>::infinity();
 }
 

@@ -135,6 +135,9 @@ public:
     double bridgeCheckFrom = -std::numeric_limits<double>::infinity();
     int roadLength = 0;
     unsigned roadEndBuffer = 0;
+    // The first of the detector index's stretches that ends at or after the vehicle's last
+    // checked move (the index keeps it too; every lane of a direction has the same stretches).
+    std::uint32_t detectorReach = 0;
 
 private:
     struct KnownAcceleration {

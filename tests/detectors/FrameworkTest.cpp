@@ -322,6 +322,48 @@ TEST_F(FrameworkTest, TheDetectorIndexChecksAMoveAsEveryDetectorWould) {
     }
 }
 
+// A point detector that notes in a shared log which detector heard which move.
+class LoggingPoint : public PointDetector {
+public:
+    LoggingPoint(const DetectorParams& p, int x, std::size_t id,
+                 std::vector<std::pair<double, std::size_t>>& log)
+        : PointDetector(DETECTOR_FLOW_DENSITY, p, x), m_Id(id), m_Log(log) {}
+    void vehiclePassed(const Vehicle& /*vehicle*/, double t) override { m_Log.emplace_back(t, m_Id); }
+
+private:
+    std::size_t m_Id;
+    std::vector<std::pair<double, std::size_t>>& m_Log;
+};
+
+// A long move reaches several detectors; the index calls each once, in list order, however
+// many there are (a word's bits hold the first 64).
+TEST_F(FrameworkTest, TheDetectorIndexCallsTheDetectorsAMoveReachesInListOrder) {
+    for (const std::size_t count : {std::size_t{5}, std::size_t{70}}) {
+        std::vector<std::pair<double, std::size_t>> indexedLog, plainLog;
+        std::vector<std::unique_ptr<LoggingPoint>> indexed, plain;
+        std::vector<Detector*> indexedList, plainList;
+        for (std::size_t k = 0; k < count; ++k) {
+            // Listed against the road's order, two at each position.
+            const int x = 2900 - static_cast<int>(k / 2) * 20;
+            indexed.push_back(std::make_unique<LoggingPoint>(params(true, 3000), x, k, indexedLog));
+            plain.push_back(std::make_unique<LoggingPoint>(params(true, 3000), x, k, plainLog));
+            indexedList.push_back(indexed.back().get());
+            plainList.push_back(plain.back().get());
+        }
+        const DetectorIndex index(indexedList);
+        Vehicle car = vehicle(1);
+        double t = 0.0;
+        for (double p0 = 0.0; p0 < 3010.0; p0 += 70.0) {
+            t += 1.0;
+            index.passCheck(car, p0, p0 + 70.0, t);
+            for (Detector* detector : plainList)
+                detector->passCheck(car, p0, p0 + 70.0, t);
+        }
+        EXPECT_EQ(indexedLog, plainLog) << count;
+        EXPECT_GE(plainLog.size(), count) << count;
+    }
+}
+
 TEST_F(FrameworkTest, LanesReportToTheFirstLaneChangeDetectorOfTheirDirection) {
     ProbeLaneChange first(params()), second(params());
     ProbePoint point(params(), 100);
