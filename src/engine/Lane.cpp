@@ -26,9 +26,7 @@ void Lane::computeAccelerations() {
     for (std::size_t i = vehicles.size(); i-- > 0;) {
         Vehicle& vehicle = *slots[i];
         const Vehicle* leader = i > 0 ? slots[i - 1].get() : nullptr;
-        // Without lane changing the timer counts towards nothing.
-        if (changing)
-            vehicle.tickLaneChangeTimer(dt);
+        vehicle.tickLaneChangeTimer(dt);
         vehicle.leader = leader;
         // Only the lane-change rule asks again for accelerations worked out here.
         if (vehicle.constVelocity)
