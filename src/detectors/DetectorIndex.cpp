@@ -38,23 +38,25 @@ void DetectorIndex::checkWatching(Vehicle& vehicle, double p0, double p1, double
     // The stretches that end at or after p0 and start at or before p1. The vehicle's last
     // checked move ended at or before p0, and the stretches that end before p0 from the one
     // it noted on are a move or two of stretches.
-    const auto noted = m_vReach.begin() + std::min<std::ptrdiff_t>(vehicle.detectorReach,
-                                                                   std::ssize(m_vReach));
+    const auto noted =
+        m_vReach.begin() + std::min<std::ptrdiff_t>(vehicle.detectorReach, std::ssize(m_vReach));
     const auto from = endingFrom(noted, p0);
+    const auto forEachReached = [&](auto&& note) {
+        for (auto it = from; it != m_vReach.end() && it->firstFromHere <= p1; ++it)
+            if (it->first <= p1)
+                note(it->detector);
+    };
     if (m_vWatching.size() <= 64) {
         // Gathered as bits, which come out in list order and once each.
         std::uint64_t reached = 0;
-        for (auto it = from; it != m_vReach.end() && it->firstFromHere <= p1; ++it)
-            if (it->first <= p1)
-                reached |= std::uint64_t{1} << it->detector;
+        forEachReached(
+            [&reached](std::size_t detector) { reached |= std::uint64_t{1} << detector; });
         for (; reached != 0; reached &= reached - 1)
-            m_vWatching[static_cast<std::size_t>(std::countr_zero(reached))]->passCheck(
-                vehicle, p0, p1, t);
+            m_vWatching[static_cast<std::size_t>(std::countr_zero(reached))]->passCheck(vehicle, p0,
+                                                                                        p1, t);
     } else {
         m_vReached.clear();
-        for (auto it = from; it != m_vReach.end() && it->firstFromHere <= p1; ++it)
-            if (it->first <= p1)
-                m_vReached.push_back(it->detector);
+        forEachReached([this](std::size_t detector) { m_vReached.push_back(detector); });
         std::sort(m_vReached.begin(), m_vReached.end());
         m_vReached.erase(std::unique(m_vReached.begin(), m_vReached.end()), m_vReached.end());
         for (const std::size_t detector : m_vReached)

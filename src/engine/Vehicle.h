@@ -62,10 +62,7 @@ public:
                     return known.value;
             }
         } else {
-            m_KnownSpeed = speed;
-            m_KnownPosition = position;
-            m_KnownCount = 0;
-            m_NextKnown = 0;
+            forgetKnown();
         }
         const double value = acceleration(leader);
         remember(leader, value);
@@ -75,10 +72,7 @@ public:
     // the vehicle moved: works it out without looking, and remembers it alone.
     double firstKnownAcceleration(const Vehicle* leader) const {
         const double value = acceleration(leader);
-        m_KnownSpeed = speed;
-        m_KnownPosition = position;
-        m_KnownCount = 0;
-        m_NextKnown = 0;
+        forgetKnown();
         remember(leader, value);
         return value;
     }
@@ -164,6 +158,14 @@ protected:
     bool m_bObstacle = false;
 
 private:
+    // Forgets every remembered acceleration; the next ones are for the current speed and
+    // position.
+    void forgetKnown() const {
+        m_KnownSpeed = speed;
+        m_KnownPosition = position;
+        m_KnownCount = 0;
+        m_NextKnown = 0;
+    }
     // Keeps the acceleration behind the leader, in place of the oldest when all are taken.
     void remember(const Vehicle* leader, double value) const {
         m_Known[m_NextKnown] =
