@@ -21,7 +21,11 @@ ArrayDetector::ArrayDetector(int kind, const DetectorParams& params, int first, 
     std::stable_sort(m_vOrder.begin(), m_vOrder.end(), [this](std::size_t a, std::size_t b) {
         return m_vPositions[a] < m_vPositions[b];
     });
-    watch(m_vPositions[m_vOrder.front()], m_vPositions[m_vOrder.back()]);
+    for (const std::size_t j : m_vOrder)
+        m_vSorted.push_back(m_vPositions[j]);
+    if (spacing > 0)
+        m_InverseSpacing = 1.0 / spacing;
+    watch(m_vSorted.front(), m_vSorted.back());
 }
 
 void ArrayDetector::finish() {
@@ -37,11 +41,26 @@ std::vector<Detector::Stretch> ArrayDetector::watchedStretches() const {
     return points;
 }
 
+// No gap between sorted positions is wider than the spacing (only the last position entered
+// may be nearer its neighbour), so at least floor((p - lowest) / spacing) positions lie below
+// p, and counting on from there takes a step or two. A bisection would branch unpredictably
+// at each of its steps, and moves reach array detectors often.
+std::size_t ArrayDetector::firstSortedFrom(double p) const {
+    const std::size_t n = m_vSorted.size();
+    const double below = (p - m_vSorted.front()) * m_InverseSpacing;
+    std::size_t i = 0;
+    if (below >= static_cast<double>(n))
+        i = n;
+    else if (below > 0.0)
+        i = static_cast<std::size_t>(below);
+    while (i < n && m_vSorted[i] < p)
+        ++i;
+    return i;
+}
+
 void ArrayDetector::gatherCrossings(const Vehicle& vehicle, double p0, double p1) {
-    auto it = std::lower_bound(m_vOrder.begin(), m_vOrder.end(), p0,
-                               [this](std::size_t j, double p) { return m_vPositions[j] < p; });
-    for (; it != m_vOrder.end() && m_vPositions[*it] <= p1; ++it)
-        m_vCrossings[*it].push_back(sampleOf(vehicle));
+    for (std::size_t i = firstSortedFrom(p0); i < m_vSorted.size() && m_vSorted[i] <= p1; ++i)
+        m_vCrossings[m_vOrder[i]].push_back(sampleOf(vehicle));
 }
 
 void ArrayDetector::clearCrossings() {

@@ -48,9 +48,14 @@ protected:
     std::vector<std::vector<VehicleSample>> m_vCrossings;
 
 private:
-    // List indices by increasing direction position, so that a move finds its positions
-    // by binary search.
+    // The index into m_vOrder of the first position at or beyond p (the size when none is).
+    std::size_t firstSortedFrom(double p) const;
+
+    // List indices by increasing direction position, and those positions.
     std::vector<std::size_t> m_vOrder;
+    std::vector<double> m_vSorted;
+    // 1 / spacing, or 0 without a positive spacing.
+    double m_InverseSpacing = 0.0;
 };
 
 } // namespace tarlo

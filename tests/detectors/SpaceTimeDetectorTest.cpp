@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 namespace tarlo {
 namespace {
@@ -115,6 +116,32 @@ TEST_F(SpaceTimeDetectorTest, NegativeDirectionCountsAtTheMirroredPositions) {
     EXPECT_EQ(readFile(dir.file("STSMS_All_Neg_0-1000.csv")),
               "Time (s),Lane 1,,,,Totals\r\n ,3000,2600,2200,2000,3000,2600,2200,2000\r\n"
               "60,0,36,0,0,0,36,0,0\r\n");
+}
+
+// The positions of a row are found from the spacing, not searched; the last gap of a row
+// may be shorter, at the far end in the positive direction and at the near end in the
+// negative one. Every move of a sweep, across and next to each position, gathers exactly
+// the positions with p0 <= P <= p1.
+TEST_F(SpaceTimeDetectorTest, AMoveGathersExactlyThePositionsItSpans) {
+    for (const bool positive : {true, false}) {
+        SpaceTimeDensityDetector detector(params(1, positive), 0, 400, 1000);
+        Vehicle v = vehicle(positive ? 1 : 2, 10.0);
+        v.dirPositive = positive;
+        std::vector<std::size_t> expected(detector.positions().size(), 0);
+        for (double p0 = -50.0; p0 <= 3050.0; p0 += 12.5) {
+            for (const double length : {0.0, 12.5, 400.0, 950.0}) {
+                const double p1 = p0 + length;
+                detector.passCheck(v, p0, p1, 1.0);
+                for (std::size_t j = 0; j < expected.size(); ++j)
+                    if (p0 <= detector.positions()[j] && detector.positions()[j] <= p1)
+                        ++expected[j];
+            }
+        }
+        for (std::size_t j = 0; j < expected.size(); ++j)
+            EXPECT_EQ(detector.crossings(j).size(), expected[j])
+                << (positive ? "positive" : "negative") << " position " << j;
+        detector.finish();
+    }
 }
 
 // A spacing that is not positive would never end the list of positions: the element
