@@ -99,7 +99,7 @@ public:
     // Both ends are inclusive: a vehicle whose step ends exactly on a position and whose
     // next step starts there is reported in both steps.
     void passCheck(const Vehicle& vehicle, double p0, double p1, double t) {
-        if (p1 >= m_WatchFirst && p0 <= m_WatchLast)
+        if ((p1 >= m_WatchFirst && p0 <= m_WatchLast) || rearReaches(vehicle, p0, p1))
             react(vehicle, p0, p1, t);
     }
 
@@ -115,9 +115,17 @@ public:
             return {};
         return {{m_WatchFirst, m_WatchLast}};
     }
-    // The watched stretch changes during the run, so every move must be offered to
-    // passCheck, which tests it against the stretch of the moment.
+    // The watched stretch changes during the run, so moves must be offered to passCheck,
+    // which tests them against the stretch of the moment: every move while the detector
+    // watches every move, and otherwise those that end at or beyond nextCheckFrom.
     bool stretchChanges() const { return m_bStretchChanges; }
+    bool watchesEveryMove() const { return m_bWatchesEveryMove; }
+    // For a detector whose stretch changes: while it does not watch every move, a move of the
+    // vehicle from p1 on can only reach what it watches if it ends at or beyond the returned
+    // position. By default every move may.
+    virtual double nextCheckFrom(const Vehicle& /*vehicle*/, double /*p1*/) const {
+        return -std::numeric_limits<double>::infinity();
+    }
 
     // Takes the first occurrence of the vehicle out of the vehicle list, if it is there.
     void removeOccupant(const Vehicle& vehicle);
@@ -152,6 +160,7 @@ protected:
     void watch(double first, double last) {
         m_WatchFirst = first;
         m_WatchLast = last;
+        m_bWatchesEveryMove = false;
     }
     // A detector whose stretch may change as the run goes: it starts with every move and
     // sets the stretch of the moment with watch(); stepStarting() tells it a step begins.
@@ -164,6 +173,13 @@ protected:
     void hearStepStarts() { m_bHearsStepStarts = true; }
     void watchEveryMove() {
         watch(-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity());
+        m_bWatchesEveryMove = true;
+    }
+    // A stretch where moves matter by where the vehicle's rear (position - length) goes,
+    // besides the stretch watch() sets; only for a detector whose stretch changes.
+    void watchRears(double first, double last) {
+        m_RearFirst = first;
+        m_RearLast = last;
     }
     // A step begins (only for a detector that asked, hearStepStarts): the interval clock
     // calls it before its own writeInterval and before the step's lane changes and moves.
@@ -202,10 +218,17 @@ protected:
 private:
     // The category rules of passCheck.
     void react(const Vehicle& vehicle, double p0, double p1, double t);
+    bool rearReaches(const Vehicle& vehicle, double p0, double p1) const {
+        const double length = vehicle.length;
+        return p1 - length >= m_RearFirst && p0 - length <= m_RearLast;
+    }
 
     double m_WatchFirst = std::numeric_limits<double>::infinity();
     double m_WatchLast = -std::numeric_limits<double>::infinity();
+    double m_RearFirst = std::numeric_limits<double>::infinity();
+    double m_RearLast = -std::numeric_limits<double>::infinity();
     bool m_bStretchChanges = false;
+    bool m_bWatchesEveryMove = false;
     bool m_bHearsStepStarts = false;
 };
 

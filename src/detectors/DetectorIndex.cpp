@@ -66,8 +66,11 @@ void DetectorIndex::checkWatching(Vehicle& vehicle, double p0, double p1, double
     // at or after p1 to reach one, never when there is none.
     const auto next = endingFrom(from, p1);
     vehicle.detectorReach = static_cast<std::uint32_t>(next - m_vReach.begin());
-    vehicle.detectorCheckFrom =
+    double checkFrom =
         next == m_vReach.end() ? std::numeric_limits<double>::infinity() : next->firstFromHere;
+    for (const Detector* detector : m_vChanging)
+        checkFrom = std::min(checkFrom, detector->nextCheckFrom(vehicle, p1));
+    vehicle.detectorCheckFrom = checkFrom;
 }
 
 } // namespace tarlo

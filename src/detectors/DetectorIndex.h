@@ -8,13 +8,15 @@
 namespace tarlo {
 
 // The detectors of one direction arranged by where they watch, so that a vehicle's move is
-// checked only by the detectors whose positions it may span (and always by those whose
-// stretch changes during the run: they test each move themselves). Vehicles only move forwards:
+// checked only by the detectors whose positions it may span. Vehicles only move forwards:
 // once a move has ended at p, no later move reaches a stretch that ends before p, and none reaches
 // the others before the first of them begins. Each vehicle carries that position
 // (`detectorCheckFrom`), so a move short of it costs one comparison, however many detectors the
 // road has. A move that gets that far is checked only by the detectors it reaches, in their
-// list order. Detectors keep no order among themselves: each reacts to a move on its own.
+// list order. Detectors whose stretch changes during the run test the moves themselves: every
+// move while they watch every move, otherwise those from where they say the vehicle may next
+// reach them (also folded into `detectorCheckFrom`). Detectors keep no order among
+// themselves: each reacts to a move on its own.
 class DetectorIndex {
 public:
     DetectorIndex() = default;
@@ -29,8 +31,16 @@ public:
             checkWatching(vehicle, p0, p1, t);
     }
 
-    // Whether some detector tests every move itself (its stretch changes during the run).
-    bool checksEveryMove() const { return !m_vChanging.empty(); }
+    // Whether some detector's stretch changes during the run. A move that ends short of
+    // `detectorCheckFrom` then still needs its pass checks while one of them watches every
+    // move.
+    bool hasChangingStretches() const { return !m_vChanging.empty(); }
+    bool someWatchEveryMove() const {
+        for (const Detector* detector : m_vChanging)
+            if (detector->watchesEveryMove())
+                return true;
+        return false;
+    }
 
 private:
     // The pass checks of a move that may reach a watched stretch, by the detectors whose

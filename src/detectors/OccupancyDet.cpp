@@ -3,6 +3,8 @@
 #include "detectors/NumberText.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <string>
 
 namespace tarlo {
@@ -84,7 +86,7 @@ void OccupancyDet::update(double t) {
         m_bSettled = false;
     }
     if (m_bSettled)
-        watchEntryAndFronts();
+        watchEntryAndRearExit();
     else
         unsettle();
 }
@@ -94,12 +96,22 @@ void OccupancyDet::unsettle() {
     watchEveryMove();
 }
 
-void OccupancyDet::watchEntryAndFronts() {
-    double longestFront = 0.0;
-    for (const LaneState& lane : m_vLanes)
-        if (!lane.vehicles.empty())
-            longestFront = std::max(longestFront, lane.vehicles.front()->length);
-    watch(std::min(m_Entry, m_Exit), std::max(m_Entry, m_Exit) + longestFront);
+void OccupancyDet::watchEntryAndRearExit() {
+    watch(m_Entry, m_Entry);
+    watchRears(m_Exit, m_Exit);
+}
+
+double OccupancyDet::nextCheckFrom(const Vehicle& vehicle, double p1) const {
+    const double length = vehicle.length;
+    // Where the front stands when the rear reaches the exit, a little early so that the
+    // rounding of the two sums can never let the pass check see the rear there first.
+    const double rearAtExit =
+        m_Exit + length - 1e-9 * (std::abs(static_cast<double>(m_Exit)) + std::abs(length) + 1.0);
+    if (p1 <= m_Entry)
+        return std::min(static_cast<double>(m_Entry), rearAtExit);
+    if (p1 - length <= m_Exit)
+        return rearAtExit;
+    return std::numeric_limits<double>::infinity();
 }
 
 void OccupancyDet::stepStarting() {

@@ -26,11 +26,13 @@ public:
     void vehiclePassed(const Vehicle& vehicle, double t) override;
     void update(double t) override;
     // Once an update has found nothing to do, nothing changes within the step until a
-    // lane's front vehicle moves or a vehicle enters or leaves: the lane changes of a step
-    // come before its moves. The moves of the other vehicles skip the update.
+    // vehicle enters or leaves, or a lane's front vehicle moves its rear past the exit: the
+    // lane changes of a step come before its moves. The other moves skip the update.
     void afterMove(const Vehicle& moved, double t) override;
     // The first move of every step runs the update, wherever it is.
     void stepStarting() override;
+    // Settled, the detector watches the entry by the fronts and the exit by the rears.
+    double nextCheckFrom(const Vehicle& vehicle, double p1) const override;
     // A vehicle destroyed before its rear passed the exit (longer than the stretch between
     // the exit and the removal point) ends its occupation there.
     void vehicleLeaving(const Vehicle& vehicle) override;
@@ -60,10 +62,10 @@ private:
     // direction, wherever it is, runs the update.
     void unsettle();
     // Settled, only two kinds of move can change anything before the next step: a
-    // crossing of the entry, and a move of a lane's front vehicle, which stands at or
-    // beyond the entry and less than its length beyond the exit. The others are skipped
-    // before they reach the detector.
-    void watchEntryAndFronts();
+    // crossing of the entry, and a move of a lane's front vehicle that takes its rear past
+    // the exit (every front's rear was short of it at the update that settled). The others
+    // are skipped before they reach the detector.
+    void watchEntryAndRearExit();
 
     std::vector<LaneState> m_vLanes;
     double m_Current = 0.0;

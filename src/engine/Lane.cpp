@@ -130,14 +130,14 @@ Lane& Lane::changeLane(std::size_t i, int result, std::size_t leftIndex, std::si
     return target;
 }
 
-bool Lane::move() {
-    if (finished())
-        return true;
+// Without segments, a move that ends short of where the vehicle may next reach a detector or
+// a bridge edge tells no one, unless a detector whose stretch changes watches every move. Only
+// the pass checks can make one start or stop doing so within the loop. Built twice, so that a
+// lane without such detectors does not ask about them.
+template <bool WatchesChangingStretches> void Lane::moveVehicles() {
     const bool holdsStatic = staticCount > 0;
     const bool hasSegments = !segments.empty();
-    // Without segments and detectors that see every move, a move that ends short of where
-    // the vehicle may next reach a detector or a bridge edge tells no one.
-    const bool tellsEveryMove = hasSegments || detectorIndex.checksEveryMove();
+    bool tellEveryMove = WatchesChangingStretches && detectorIndex.someWatchEveryMove();
     const double dt = timeStep;
     for (auto& slot : vehicles) {
         Vehicle& vehicle = *slot;
@@ -145,15 +145,26 @@ bool Lane::move() {
         if (holdsStatic && vehicle.isObstacle())
             continue;
         vehicle.updateKinematics(dt);
-        if (!tellsEveryMove && vehicle.position < vehicle.detectorCheckFrom &&
+        if (!hasSegments && !tellEveryMove && vehicle.position < vehicle.detectorCheckFrom &&
             vehicle.position < vehicle.bridgeCheckFrom)
             continue;
         checkDetectors(vehicle);
+        if constexpr (WatchesChangingStretches)
+            tellEveryMove = detectorIndex.someWatchEveryMove();
         if (hasSegments)
             crossSegments(vehicle);
         if (vehicle.position >= vehicle.bridgeCheckFrom)
             trackBridges(vehicle);
     }
+}
+
+bool Lane::move() {
+    if (finished())
+        return true;
+    if (detectorIndex.hasChangingStretches())
+        moveVehicles<true>();
+    else
+        moveVehicles<false>();
     const Vehicle& last = *vehicles.back();
     entrySpace = last.position - last.length;
     // In constant-velocity mode vehicles drive through an obstacle ahead of them, so the

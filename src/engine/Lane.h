@@ -119,6 +119,8 @@ private:
         return result;
     }
 
+    // The moves of move(), with their pass checks, segments and bridges.
+    template <bool WatchesChangingStretches> void moveVehicles();
     void checkDetectors(Vehicle& vehicle) const {
         detectorIndex.passCheck(vehicle, vehicle.previousPosition, vehicle.position, time);
     }

@@ -3,15 +3,18 @@
 #include "detectors/FlowDensityDetector.h"
 #include "detectors/LaneChangeEvent.h"
 #include "detectors/MacroStatsSegDet.h"
+#include "detectors/OccupancyDet.h"
 #include "detectors/PointDetector.h"
 #include "detectors/SegmentDetector.h"
 #include "engine/Direction.h"
+#include "engine/IDM.h"
 #include "project/settings/CSettings.h"
 #include "support/TrafficFixture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -361,6 +364,75 @@ TEST_F(FrameworkTest, TheDetectorIndexCallsTheDetectorsAMoveReachesInListOrder) 
         }
         EXPECT_EQ(indexedLog, plainLog) << count;
         EXPECT_GE(plainLog.size(), count) << count;
+    }
+}
+
+// The lanes tell an occupancy detector only the moves that can change it: every move while
+// it watches every move, and otherwise the crossings of the entry by a front and of the exit
+// by a rear. Two identical directions drive the same traffic through two lanes (trucks of
+// several lengths, cars overtaking them); the detector of one hears its lanes, the other is
+// told every single move by hand in the same order. Their occupied times agree at every
+// step, for a long segment and for one shorter than the trucks.
+TEST_F(FrameworkTest, AnOccupancyDetectorHearsFromItsLanesWhatEveryMoveWouldTellIt) {
+    for (const auto& [start, end] : {std::pair{300, 900}, std::pair{500, 505}}) {
+        OccupancyDet heard(params(true, 5000, FILTER_ALL_VEHICLES, 10.0), start, end);
+        OccupancyDet told(params(true, 5000, FILTER_ALL_VEHICLES, 10.0), start, end);
+        Direction withDetector, without;
+        for (Direction* direction : {&withDetector, &without}) {
+            direction->timeStep = 0.5;
+            direction->init(settings, 0, {5000.0, 5000.0}, {},
+                            direction == &withDetector ? std::vector<Detector*>{&heard}
+                                                       : std::vector<Detector*>{});
+            for (int k = 0; k < 24; ++k) {
+                const int lane = k % 3 == 0 ? 1 : 0;
+                auto v = std::make_unique<Vehicle>(settings);
+                v->vehicleNo = static_cast<unsigned>(k + 1);
+                v->lane = lane + 1;
+                v->roadLanes = 2;
+                v->roadLength = 5000;
+                v->length = lane == 0 ? 8.0 + 3.0 * (k % 4) : 4.0;
+                v->position = v->previousPosition = 250.0 - 40.0 * (k / 2) - 7.0 * (k % 2);
+                v->speed = lane == 0 ? 18.0 : 30.0;
+                auto idm = std::make_shared<IDM>(settings);
+                idm->T = 1.2;
+                idm->a = 1.0;
+                idm->b = 2.0;
+                idm->s0 = 2.0;
+                idm->sqrtAB2 = 2.0 * std::sqrt(idm->a * idm->b);
+                idm->v0 = idm->v0Drawn = v->speed + 2.0;
+                v->driver = idm;
+                direction->lanes[static_cast<std::size_t>(lane)].appendVehicle(std::move(v));
+            }
+        }
+        int changes = 0;
+        int occupiedSteps = 0;
+        for (int step = 1; step <= 240; ++step) {
+            const double t = 0.5 * step;
+            withDetector.update(t);
+            told.tickInterval(0.5);
+            for (Lane& lane : without.lanes) {
+                lane.time = t;
+                lane.computeAccelerations();
+                lane.considerLaneChanges();
+            }
+            for (Lane& lane : without.lanes)
+                for (const auto& v : lane.vehicles) {
+                    const double p0 = v->position;
+                    v->updateKinematics(0.5);
+                    told.passCheck(*v, p0, v->position, t);
+                }
+            changes += static_cast<int>(withDetector.lanes[1].vehicles.size() !=
+                                        without.lanes[1].vehicles.size());
+            occupiedSteps += static_cast<int>(told.occupied(1));
+            for (int lane = 1; lane <= 2; ++lane) {
+                ASSERT_EQ(heard.occupied(lane), told.occupied(lane)) << start << " step " << step;
+                ASSERT_EQ(heard.occupiedTime(lane), told.occupiedTime(lane))
+                    << start << " step " << step << " lane " << lane;
+            }
+        }
+        EXPECT_EQ(changes, 0) << "the two directions drove alike";
+        EXPECT_NE(withDetector.lanes[1].vehicles.size(), 8u) << "vehicles changed lanes";
+        EXPECT_GT(occupiedSteps, 5) << start;
     }
 }
 
