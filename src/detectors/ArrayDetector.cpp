@@ -41,28 +41,6 @@ std::vector<Detector::Stretch> ArrayDetector::watchedStretches() const {
     return points;
 }
 
-// No gap between sorted positions is wider than the spacing (only the last position entered
-// may be nearer its neighbour), so at least floor((p - lowest) / spacing) positions lie below
-// p, and counting on from there takes a step or two. A bisection would branch unpredictably
-// at each of its steps, and moves reach array detectors often.
-std::size_t ArrayDetector::firstSortedFrom(double p) const {
-    const std::size_t n = m_vSorted.size();
-    const double below = (p - m_vSorted.front()) * m_InverseSpacing;
-    std::size_t i = 0;
-    if (below >= static_cast<double>(n))
-        i = n;
-    else if (below > 0.0)
-        i = static_cast<std::size_t>(below);
-    while (i < n && m_vSorted[i] < p)
-        ++i;
-    return i;
-}
-
-void ArrayDetector::gatherCrossings(const Vehicle& vehicle, double p0, double p1) {
-    for (std::size_t i = firstSortedFrom(p0); i < m_vSorted.size() && m_vSorted[i] <= p1; ++i)
-        m_vCrossings[m_vOrder[i]].push_back(sampleOf(vehicle));
-}
-
 void ArrayDetector::clearCrossings() {
     for (std::vector<VehicleSample>& crossings : m_vCrossings)
         crossings.clear();

@@ -30,8 +30,11 @@ public:
     const std::vector<VehicleSample>& crossings(std::size_t j) const { return m_vCrossings[j]; }
 
     // Gathers the vehicle's sample at every position that the move p0 -> p1 reaches
-    // (p0 <= P <= p1); the filter is the caller's.
-    void gatherCrossings(const Vehicle& vehicle, double p0, double p1);
+    // (p0 <= P <= p1); the filter is the caller's. Inline: moves reach array detectors often.
+    void gatherCrossings(const Vehicle& vehicle, double p0, double p1) {
+        for (std::size_t i = firstSortedFrom(p0); i < m_vSorted.size() && m_vSorted[i] <= p1; ++i)
+            m_vCrossings[m_vOrder[i]].push_back(sampleOf(vehicle));
+    }
 
 protected:
     // first and last are global positions; spacing must be positive.
@@ -49,7 +52,22 @@ protected:
 
 private:
     // The index into m_vOrder of the first position at or beyond p (the size when none is).
-    std::size_t firstSortedFrom(double p) const;
+    // No gap between sorted positions is wider than the spacing (only the last position entered
+    // may be nearer its neighbour), so at least floor((p - lowest) / spacing) positions lie below
+    // p, and counting on from there takes a step or two. A bisection would branch unpredictably
+    // at each of its steps, and moves reach array detectors often.
+    std::size_t firstSortedFrom(double p) const {
+        const std::size_t n = m_vSorted.size();
+        const double below = (p - m_vSorted.front()) * m_InverseSpacing;
+        std::size_t i = 0;
+        if (below >= static_cast<double>(n))
+            i = n;
+        else if (below > 0.0)
+            i = static_cast<std::size_t>(below);
+        while (i < n && m_vSorted[i] < p)
+            ++i;
+        return i;
+    }
 
     // List indices by increasing direction position, and those positions.
     std::vector<std::size_t> m_vOrder;

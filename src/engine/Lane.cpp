@@ -116,8 +116,8 @@ Lane& Lane::changeLane(std::size_t i, int result, std::size_t leftIndex, std::si
     const std::size_t at = toLeft ? leftIndex : rightIndex;
     vehicle->lane = target.index + 1;
     if (hasLaneChangeDetector)
-        laneChangeDetector->recordEvent(LaneChangeEvent(static_cast<int>(x), oldLane,
-                                                        vehicle->lane, toLeft, time, *vehicle));
+        laneChangeDetector->recordEvent(
+            LaneChangeEvent(static_cast<int>(x), oldLane, vehicle->lane, toLeft, time, *vehicle));
     if (at < target.vehicles.size()) {
         target.insertVehicle(at, std::move(vehicle));
     } else {

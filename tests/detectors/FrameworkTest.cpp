@@ -331,7 +331,9 @@ public:
     LoggingPoint(const DetectorParams& p, int x, std::size_t id,
                  std::vector<std::pair<double, std::size_t>>& log)
         : PointDetector(DETECTOR_FLOW_DENSITY, p, x), m_Id(id), m_Log(log) {}
-    void vehiclePassed(const Vehicle& /*vehicle*/, double t) override { m_Log.emplace_back(t, m_Id); }
+    void vehiclePassed(const Vehicle& /*vehicle*/, double t) override {
+        m_Log.emplace_back(t, m_Id);
+    }
 
 private:
     std::size_t m_Id;
