@@ -29,14 +29,22 @@ void OutputDetector::vehiclePassed(const Vehicle& vehicle, double t) {
     if (!(p0 < m_Position || (m_Position == 0 && vehicle.position > p0)))
         return;
     const double time = crossingTime(vehicle, t);
-    // Crossings arrive lane by lane; within a step a later lane may have crossed earlier.
-    auto at = m_vWaiting.end();
-    while (at != m_vWaiting.begin() && (at - 1)->time > time)
-        --at;
-    Vehicle& record = m_vWaiting.insert(at, Crossing{time, vehicle})->vehicle;
+    const std::size_t slot = m_vOrder.size();
+    if (slot < m_vSlots.size()) {
+        m_vSlots[slot].time = time;
+        m_vSlots[slot].vehicle = vehicle;
+    } else {
+        m_vSlots.push_back(Crossing{time, vehicle});
+    }
+    Vehicle& record = m_vSlots[slot].vehicle;
     record.setTime(time);
     // The record carries the lane as a traffic file numbers it, within its direction.
     record.lane = directionLaneNumber(vehicle);
+    // Crossings arrive lane by lane; within a step a later lane may have crossed earlier.
+    auto at = m_vOrder.end();
+    while (at != m_vOrder.begin() && m_vSlots[*(at - 1)].time > time)
+        --at;
+    m_vOrder.insert(at, slot);
 }
 
 void OutputDetector::writeInterval() {
@@ -62,9 +70,9 @@ void OutputDetector::closeFile() {
 }
 
 void OutputDetector::writeWaiting() {
-    for (const Crossing& crossing : m_vWaiting)
-        m_pWriter->writeVehicle(crossing.vehicle);
-    m_vWaiting.clear();
+    for (const std::size_t slot : m_vOrder)
+        m_pWriter->writeVehicle(m_vSlots[slot].vehicle);
+    m_vOrder.clear();
 }
 
 } // namespace tarlo

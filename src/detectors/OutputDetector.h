@@ -33,7 +33,7 @@ public:
     void vehiclePassed(const Vehicle& vehicle, double t) override;
 
     const std::string& trafficFileName() const { return m_FileName; }
-    std::size_t waitingCount() const { return m_vWaiting.size(); }
+    std::size_t waitingCount() const { return m_vOrder.size(); }
 
 private:
     struct Crossing {
@@ -48,8 +48,11 @@ private:
     std::string m_FileName;
     std::unique_ptr<FileHandler> m_pWriter;
     bool m_bClosed = false;
-    // In crossing-time order.
-    std::vector<Crossing> m_vWaiting;
+    // The copies of the waiting crossings fill the first slots, in the order they came; the
+    // slots after them keep their storage (the axle lists) for the crossings to come.
+    std::vector<Crossing> m_vSlots;
+    // The slots of the waiting crossings in crossing-time order.
+    std::vector<std::size_t> m_vOrder;
 };
 
 } // namespace tarlo
