@@ -41,9 +41,19 @@ std::vector<Detector::Stretch> ArrayDetector::watchedStretches() const {
     return points;
 }
 
+const std::vector<VehicleSample>& ArrayDetector::crossings(std::size_t j) {
+    for (; m_Sorted < m_vGathered.size(); ++m_Sorted) {
+        const Gathered& gathered = m_vGathered[m_Sorted];
+        m_vCrossings[gathered.position].push_back(gathered.sample);
+    }
+    return m_vCrossings[j];
+}
+
 void ArrayDetector::clearCrossings() {
     for (std::vector<VehicleSample>& crossings : m_vCrossings)
         crossings.clear();
+    m_vGathered.clear();
+    m_Sorted = 0;
 }
 
 } // namespace tarlo

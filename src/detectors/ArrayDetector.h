@@ -26,14 +26,15 @@ public:
     int spacing() const { return m_Spacing; }
     // The direction positions, in list order.
     const std::vector<int>& positions() const { return m_vPositions; }
-    // What the rows need of each vehicle that crossed position j.
-    const std::vector<VehicleSample>& crossings(std::size_t j) const { return m_vCrossings[j]; }
+    // What the rows need of each vehicle that crossed position j, in crossing order.
+    const std::vector<VehicleSample>& crossings(std::size_t j);
 
     // Gathers the vehicle's sample at every position that the move p0 -> p1 reaches
     // (p0 <= P <= p1); the filter is the caller's. Inline: moves reach array detectors often.
     void gatherCrossings(const Vehicle& vehicle, double p0, double p1) {
+        const VehicleSample sample = sampleOf(vehicle);
         for (std::size_t i = firstSortedFrom(p0); i < m_vSorted.size() && m_vSorted[i] <= p1; ++i)
-            m_vCrossings[m_vOrder[i]].push_back(sampleOf(vehicle));
+            m_vGathered.push_back({sample, m_vOrder[i]});
     }
 
 protected:
@@ -48,7 +49,6 @@ protected:
     int m_Spacing;
     LaneStatistics m_Statistics;
     std::vector<int> m_vPositions;
-    std::vector<std::vector<VehicleSample>> m_vCrossings;
 
 private:
     // The index into m_vOrder of the first position at or beyond p (the size when none is).
@@ -69,6 +69,18 @@ private:
         return i;
     }
 
+    // A crossing of the position with list index `position`.
+    struct Gathered {
+        VehicleSample sample;
+        std::size_t position;
+    };
+    // Every crossing of the interval in the order they came, in one list: each is written
+    // next to the one before instead of into one of many lists far apart in memory.
+    std::vector<Gathered> m_vGathered;
+    // The crossings by position, sorted out of m_vGathered when they are asked for; the first
+    // m_Sorted of m_vGathered are in them.
+    std::vector<std::vector<VehicleSample>> m_vCrossings;
+    std::size_t m_Sorted = 0;
     // List indices by increasing direction position, and those positions.
     std::vector<std::size_t> m_vOrder;
     std::vector<double> m_vSorted;

@@ -38,7 +38,7 @@ void writeSpaceTimeHeader(std::ostream& out, int lanes, const std::vector<int>& 
     out << "\r\n";
 }
 
-void writeSpaceTimeRow(std::ostream& out, double time, const ArrayDetector& detector,
+void writeSpaceTimeRow(std::ostream& out, double time, ArrayDetector& detector,
                        LaneStatistics& statistics, LaneStatistic statistic) {
     const std::size_t n = static_cast<std::size_t>(detector.lanes());
     const std::size_t positions = detector.positions().size();

@@ -22,7 +22,7 @@ public:
 // for every lane and then the totals one statistic per position.
 void writeSpaceTimeHeader(std::ostream& out, int lanes, const std::vector<int>& positions);
 using LaneStatistic = void (LaneStatistics::*)(std::vector<double>&, double&);
-void writeSpaceTimeRow(std::ostream& out, double time, const ArrayDetector& detector,
+void writeSpaceTimeRow(std::ostream& out, double time, ArrayDetector& detector,
                        LaneStatistics& statistics, LaneStatistic statistic);
 
 } // namespace tarlo
