@@ -119,7 +119,10 @@ public:
     // which tests them against the stretch of the moment: every move while the detector
     // watches every move, and otherwise those that end at or beyond nextCheckFrom.
     bool stretchChanges() const { return m_bStretchChanges; }
-    bool watchesEveryMove() const { return m_bWatchesEveryMove; }
+    bool watchesEveryMove() const {
+        return m_WatchFirst == -std::numeric_limits<double>::infinity() &&
+               m_WatchLast == std::numeric_limits<double>::infinity();
+    }
     // For a detector whose stretch changes: while it does not watch every move, a move of the
     // vehicle from p1 on can only reach what it watches if it ends at or beyond the returned
     // position. By default every move may.
@@ -160,7 +163,6 @@ protected:
     void watch(double first, double last) {
         m_WatchFirst = first;
         m_WatchLast = last;
-        m_bWatchesEveryMove = false;
     }
     // A detector whose stretch may change as the run goes: it starts with every move and
     // sets the stretch of the moment with watch(); stepStarting() tells it a step begins.
@@ -173,7 +175,6 @@ protected:
     void hearStepStarts() { m_bHearsStepStarts = true; }
     void watchEveryMove() {
         watch(-std::numeric_limits<double>::infinity(), std::numeric_limits<double>::infinity());
-        m_bWatchesEveryMove = true;
     }
     // A stretch where moves matter by where the vehicle's rear (position - length) goes,
     // besides the stretch watch() sets; only for a detector whose stretch changes.
@@ -228,7 +229,6 @@ private:
     double m_RearFirst = std::numeric_limits<double>::infinity();
     double m_RearLast = -std::numeric_limits<double>::infinity();
     bool m_bStretchChanges = false;
-    bool m_bWatchesEveryMove = false;
     bool m_bHearsStepStarts = false;
 };
 
