@@ -406,7 +406,7 @@ TEST_F(FrameworkTest, AnOccupancyDetectorHearsFromItsLanesWhatEveryMoveWouldTell
                 direction->lanes[static_cast<std::size_t>(lane)].appendVehicle(std::move(v));
             }
         }
-        int changes = 0;
+        int stepsDrivenApart = 0;
         int occupiedSteps = 0;
         for (int step = 1; step <= 240; ++step) {
             const double t = 0.5 * step;
@@ -423,8 +423,8 @@ TEST_F(FrameworkTest, AnOccupancyDetectorHearsFromItsLanesWhatEveryMoveWouldTell
                     v->updateKinematics(0.5);
                     told.passCheck(*v, p0, v->position, t);
                 }
-            changes += static_cast<int>(withDetector.lanes[1].vehicles.size() !=
-                                        without.lanes[1].vehicles.size());
+            stepsDrivenApart += static_cast<int>(withDetector.lanes[1].vehicles.size() !=
+                                                 without.lanes[1].vehicles.size());
             occupiedSteps += static_cast<int>(told.occupied(1));
             for (int lane = 1; lane <= 2; ++lane) {
                 ASSERT_EQ(heard.occupied(lane), told.occupied(lane)) << start << " step " << step;
@@ -432,7 +432,7 @@ TEST_F(FrameworkTest, AnOccupancyDetectorHearsFromItsLanesWhatEveryMoveWouldTell
                     << start << " step " << step << " lane " << lane;
             }
         }
-        EXPECT_EQ(changes, 0) << "the two directions drove alike";
+        EXPECT_EQ(stepsDrivenApart, 0) << "the two directions drove alike";
         EXPECT_NE(withDetector.lanes[1].vehicles.size(), 8u) << "vehicles changed lanes";
         EXPECT_GT(occupiedSteps, 5) << start;
     }
